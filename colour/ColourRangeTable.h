@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace qv {
+
+class SettingsStore;
+
+// One size band: sizes up to and including bound (bytes) get colour number colour (1..8).
+struct ColourRange
+{
+    std::int8_t colour = 1;
+    double bound = 0;
+};
+
+// The eight size bands, in order of their upper bounds. One instance per program, used on the GUI thread.
+class ColourRangeTable
+{
+public:
+    static constexpr int Count = 8;
+    using Ranges = std::array<ColourRange, Count>;
+
+    ColourRangeTable(); // the defaults
+    static Ranges defaults();
+
+    const Ranges& ranges() const { return m_ranges; }
+    const ColourRange& range(int k) const { return m_ranges[k - 1]; } // k = 1..8
+    void setranges(const Ranges& ranges) { m_ranges = ranges; }
+
+private:
+    Ranges m_ranges;
+};
+
+// The colour number of the first range whose bound is not below size; range 8's colour above them all.
+std::int8_t ColourOfSize(const ColourRangeTable& table, double size);
+
+// Loads the eight stored ranges into table when all eight are present and well-formed; otherwise the
+// table keeps what it holds. Never writes the store.
+void LoadColourRanges(ColourRangeTable& table, SettingsStore& store);
+
+// Writes all eight ranges. Throws SettingsError "Failed to set data for '<n>'" at the first value that
+// cannot be written; those before it stay written.
+void SaveColourRanges(const ColourRangeTable& table, SettingsStore& store);
+
+} // namespace qv

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// One entry of a directory listing. Names are raw bytes exactly as the file system gives them.
+struct DirEntry
+{
+    std::string_view name; // valid until the listing's next call to next()
+    bool isdir = false;
+    // A directory that is the mount point of another file system (or a bind mount): listed, never entered.
+    bool mountpoint = false;
+    bool compressed = false;
+    double size = 0; // nominal size in bytes (lstat size: links are never followed)
+    double ondisc = -1; // on-disc size of a compressed file; negative when it could not be read
+    std::int64_t mtime = 0; // last modification, seconds since the epoch
+};
+
+// An open listing of one directory; destroying it ends the listing.
+class DirListing
+{
+public:
+    virtual ~DirListing() = default;
+    // Fills in the next entry and returns true, or returns false at the end. "." and ".." are passed on
+    // as the system lists them; entries that vanish before they can be examined are left out.
+    virtual bool next(DirEntry& entry) = 0;
+};
+
+class DirLister
+{
+public:
+    virtual ~DirLister() = default;
+    // Starts listing the directory at path (absolute, no trailing separator except for "/").
+    // Returns nullptr when the directory cannot be listed.
+    virtual std::unique_ptr<DirListing> open(const std::string& path) = 0;
+};
+
+} // namespace qv

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+namespace qv {
+
+// Display text of raw name bytes: UTF-8 decoded; every invalid byte and every control character
+// (C0, DEL, C1) becomes U+FFFD, so a label always stays on one line.
+QString displaytext(std::string_view bytes);
+
+// Number of characters (code points) displaytext() gives for these bytes, without building it.
+int displaylength(std::string_view bytes);
+
+} // namespace qv

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "dirrec.h"
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+// Bump allocator for the records of one scan: no per-record heap block, and the whole tree is
+// released in one go.
+class RecordArena
+{
+public:
+    RecordArena() = default;
+    RecordArena(const RecordArena&) = delete;
+    RecordArena& operator=(const RecordArena&) = delete;
+
+    // A new record with the given name and kind and everything else zero or empty.
+    dirrec* make(std::string_view name, std::int8_t kind);
+    // Releases every record made since the last release.
+    void release();
+    std::size_t bytesreserved() const { return m_reserved; }
+
+private:
+    std::vector<std::unique_ptr<std::byte[]>> m_chunks;
+    std::byte* m_free = nullptr;
+    std::size_t m_left = 0;
+    std::size_t m_reserved = 0;
+};
+
+} // namespace qv

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Records.h"
+#include "ScanSink.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+class DirLister;
+
+// What one walk reads and writes besides the records.
+struct WalkContext
+{
+    RecordArena& arena;
+    DirLister& lister;
+    ScanSink& sink;
+    const std::atomic<std::int32_t>& scanabort; // polled before every entry
+    std::uint32_t clustersize;
+    const std::atomic<std::int32_t>& whatifkb; // read for every file, so a change applies from the next file
+};
+
+// Walks the directory at path (no trailing "/" except for "/" itself) into r's subtree: one group per
+// extension per directory, one record per subdirectory, depth first. Status texts go to the sink, the
+// two diagnostics to standard error. Iterative: any depth is safe. Stops at the abort flag.
+void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path);
+
+} // namespace qv

@@ -1,0 +1,229 @@
+#include "Records.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+// Checks the child-list invariants of r and of every record below it; returns the number of records.
+int checktree(const dirrec* r)
+{
+    int n = 0;
+    const dirrec* prev = nullptr;
+    bool groups = false;
+    for (const dirrec* c = r->child; c; prev = c, c = c->next) {
+        EXPECT_EQ(c->parent, r);
+        EXPECT_EQ(c->prev, prev);
+        if (c->kind == KindGroup)
+            groups = true;
+        else
+            EXPECT_FALSE(groups) << "directory " << c->name() << " after a group";
+        if (prev && prev->kind == c->kind)
+            EXPECT_LT(namecmp(prev->name(), c->name()), 0) << prev->name() << " / " << c->name();
+        if (c->kind == KindGroup)
+            EXPECT_EQ(c->child, nullptr);
+        n += 1 + checktree(c);
+    }
+    return n;
+}
+
+std::vector<std::string> childnames(const dirrec* r)
+{
+    std::vector<std::string> names;
+    for (const dirrec* c = r->child; c; c = c->next)
+        names.emplace_back(c->name());
+    return names;
+}
+
+struct Tree
+{
+    RecordArena arena;
+    dirrec* root = arena.make("/data", KindDirectory);
+    Rounding rounding { 4096, 1 };
+
+    dirrec* dir(dirrec* parent, std::string_view name, SiblingIndex* index = nullptr)
+    {
+        dirrec* d = nullptr;
+        adddir(arena, parent, name, &d, index);
+        return d;
+    }
+    dirrec* file(dirrec* parent, std::string_view filename, double size, SiblingIndex* index = nullptr)
+    {
+        dirrec* g = nullptr;
+        EXPECT_EQ(addgroup(arena, parent, groupname(filename), KindGroup, size, size, rounding, &g, index), 0);
+        return g;
+    }
+};
+
+} // namespace
+
+TEST(NameCompare, OrderRules)
+{
+    struct Case
+    {
+        const char* a;
+        const char* b;
+        int expected;
+    };
+    const Case cases[] = {
+        { "abc", "ABC", 0 },
+        { "abc", "abd", -1 },
+        { "b", "A", 1 },
+        { "ab", "abc", -1 },
+        { "abc", "ab", 1 },
+        { "\xc3\xa9t\xc3\xa9", "A", -1 }, // bytes from 0x80 sort before ASCII
+        { "ab\xc3\xa9", "ab", -1 }, // ... and before the end of a name
+        { "ab", "ab\xc3\xa9", 1 },
+        { "_", "a", 1 }, // '_' (0x5F) is above 'A' once a is upper-cased
+        { "", "", 0 },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(namecmp(c.a, c.b), c.expected) << c.a << " vs " << c.b;
+}
+
+TEST(ClusterRound, Boundaries)
+{
+    EXPECT_EQ(clusterround(0, 4096), 0);
+    EXPECT_EQ(clusterround(1, 4096), 4096);
+    EXPECT_EQ(clusterround(4096, 4096), 4096);
+    EXPECT_EQ(clusterround(4097, 4096), 8192);
+    EXPECT_EQ(clusterround(5368709120.0, 4096), 5368709120.0);
+}
+
+TEST(GroupName, FromLastDot)
+{
+    EXPECT_EQ(groupname("report.txt"), "*.TXT");
+    EXPECT_EQ(groupname("NOTES.TXT"), "*.TXT");
+    EXPECT_EQ(groupname("archive.tar.gz"), "*.GZ");
+    EXPECT_EQ(groupname(".profile"), "*.PROFILE");
+    EXPECT_EQ(groupname("Makefile"), "*.");
+    EXPECT_EQ(groupname("ends."), "*.");
+    EXPECT_EQ(groupname("caf\xc3\xa9.\xc3\xa9x"), "*.\xc3\xa9X"); // only a-z change
+}
+
+TEST(Insertion, DirectoriesBeforeGroupsEachSorted)
+{
+    for (bool indexed : { false, true }) {
+        Tree t;
+        SiblingIndex index(t.root);
+        SiblingIndex* ix = indexed ? &index : nullptr;
+        t.dir(t.root, "beta", ix);
+        t.file(t.root, "z.txt", 10, ix);
+        t.dir(t.root, "Alpha", ix);
+        t.file(t.root, "a.c", 10, ix);
+        t.file(t.root, "Makefile", 10, ix);
+        t.dir(t.root, "\xc3\xa9t\xc3\xa9", ix);
+        t.dir(t.root, "gamma", ix);
+        EXPECT_EQ(childnames(t.root),
+            (std::vector<std::string> { "\xc3\xa9t\xc3\xa9", "Alpha", "beta", "gamma", "*.", "*.C", "*.TXT" }))
+            << "indexed " << indexed;
+        EXPECT_EQ(checktree(t.root), 7);
+    }
+}
+
+TEST(Insertion, EqualNamesMerge)
+{
+    for (bool indexed : { false, true }) {
+        Tree t;
+        SiblingIndex index(t.root);
+        SiblingIndex* ix = indexed ? &index : nullptr;
+        dirrec* first = nullptr;
+        dirrec* second = nullptr;
+        EXPECT_EQ(adddir(t.arena, t.root, "Docs", &first, ix), 0);
+        EXPECT_EQ(adddir(t.arena, t.root, "DOCS", &second, ix), 1);
+        EXPECT_EQ(first, second);
+        dirrec* g = t.file(t.root, "readme.TXT", 5000, ix);
+        EXPECT_EQ(t.file(t.root, "notes.txt", 0, ix), g);
+        EXPECT_EQ(g->count, 2u);
+        EXPECT_EQ(g->bytes, 5000);
+        EXPECT_EQ(g->space, 8192);
+        EXPECT_EQ(g->whatif, 5120);
+        EXPECT_EQ(checktree(t.root), 2);
+    }
+}
+
+TEST(Insertion, GroupAppendedAfterLastDirectory)
+{
+    Tree t;
+    t.dir(t.root, "a");
+    t.dir(t.root, "b");
+    t.file(t.root, "x.zip", 1);
+    EXPECT_EQ(childnames(t.root), (std::vector<std::string> { "a", "b", "*.ZIP" }));
+    EXPECT_EQ(t.root->child->next->next->prev->name(), "b");
+}
+
+TEST(Insertion, IndexSeededFromExistingChildren)
+{
+    Tree t;
+    t.dir(t.root, "m");
+    t.file(t.root, "f.txt", 1);
+    SiblingIndex index(t.root);
+    dirrec* again = nullptr;
+    EXPECT_EQ(adddir(t.arena, t.root, "M", &again, &index), 1);
+    EXPECT_EQ(again, t.root->child);
+    t.file(t.root, "g.TXT", 1, &index);
+    EXPECT_EQ(t.root->child->next->count, 2u);
+    EXPECT_EQ(checktree(t.root), 2);
+}
+
+TEST(Insertion, ManySiblingsStaySortedWithIndex)
+{
+    Tree t;
+    SiblingIndex index(t.root);
+    // A scrambled order of 20000 names.
+    for (int i = 0; i < 20000; ++i) {
+        const int k = (i * 7919) % 20000;
+        t.dir(t.root, "d" + std::to_string(k), &index);
+        t.file(t.root, "f." + std::to_string(k % 300), 1, &index);
+    }
+    EXPECT_EQ(checktree(t.root), 20300);
+}
+
+TEST(Rollup, SumsAndDepth)
+{
+    Tree t;
+    dirrec* sub = t.dir(t.root, "sub");
+    dirrec* deep = t.dir(sub, "deep");
+    t.file(t.root, "a.txt", 100);
+    t.file(sub, "b.txt", 5000);
+    t.file(deep, "c.bin", 1);
+    t.dir(t.root, "empty");
+    int maxdepth = 0;
+    rollup(t.root, 0, maxdepth);
+    EXPECT_EQ(maxdepth, 3); // root 0, sub 1, deep 2, deep's group 3
+    EXPECT_EQ(t.root->count, 3u);
+    EXPECT_EQ(t.root->bytes, 5101);
+    EXPECT_EQ(t.root->space, 4096 + 8192 + 4096);
+    EXPECT_EQ(sub->count, 2u);
+    EXPECT_EQ(sub->whatif, 5120 + 1024);
+}
+
+TEST(Rollup, DeepChainDoesNotOverflowTheStack)
+{
+    Tree t;
+    dirrec* d = t.root;
+    for (int i = 0; i < 200000; ++i)
+        d = t.dir(d, "x");
+    t.file(d, "leaf.dat", 3);
+    int maxdepth = 0;
+    rollup(t.root, 0, maxdepth);
+    EXPECT_EQ(maxdepth, 200001);
+    EXPECT_EQ(t.root->count, 1u);
+    freetree(t.root);
+    EXPECT_EQ(t.root->child, nullptr);
+}
+
+TEST(Arena, LongNamesHeldExactly)
+{
+    RecordArena arena;
+    const std::string longname(3000, 'n');
+    dirrec* r = arena.make(longname, KindDirectory);
+    EXPECT_EQ(r->name(), longname);
+    EXPECT_EQ(r->namedata()[3000], '\0');
+    dirrec* small = arena.make("s", KindGroup);
+    EXPECT_EQ(small->name(), "s");
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(small) % alignof(dirrec), 0u);
+}
