@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace qv {
+
+// One line of the mount table.
+struct MountEntry
+{
+    std::string mountpoint; // unescaped: "\040" in the table is a blank here
+    std::string fstype; // the kernel's type name: ext4, vfat, tmpfs, proc, fuse.sshfs ...
+    std::string source; // device or remote name
+};
+
+// Reads /proc/self/mountinfo (or the given file of that format). An unreadable file gives no entries.
+std::vector<MountEntry> readmounts(const std::string& mountinfo = "/proc/self/mountinfo");
+
+// True for kernel and pseudo file systems that hold no user files (proc, sysfs, cgroup, devpts, ...):
+// the drive selector leaves them out.
+bool isvirtualfs(std::string_view fstype);
+
+// The set of mount points, for the walker's "is this directory another file system?" test, which must
+// not touch the directory itself (a dead network mount would hang the walk).
+class MountTable
+{
+public:
+    MountTable() = default;
+    explicit MountTable(const std::vector<MountEntry>& entries);
+    static MountTable load() { return MountTable(readmounts()); }
+
+    bool ismountpoint(const std::string& path) const { return m_points.count(path) != 0; }
+    bool empty() const { return m_points.empty(); }
+
+private:
+    std::unordered_set<std::string> m_points;
+};
+
+} // namespace qv
