@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace qv {
+
+// Window placement. Every halving is a signed integer division, which truncates toward zero, so a
+// window wider than the main window gets a left edge left of the main window's.
+
+// Top-left that centres a window of the given size over the main window's bounds.
+inline QPoint centredover(const QRect& main, const QSize& window)
+{
+    return { main.left() + (main.width() - window.width()) / 2, main.top() + (main.height() - window.height()) / 2 };
+}
+
+// Top-left that centres a window of the given size on a screen of the given size.
+inline QPoint centredonscreen(const QSize& screen, const QSize& window)
+{
+    return { (screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2 };
+}
+
+// A window's outer bounds (frame included) as Left, Top, Width, Height.
+QRect outerbounds(const QWidget* window);
+
+// The primary screen's size in pixels.
+QSize screensize();
+
+// Moves a top-level window so that its outer top-left corner is at p.
+void placeat(QWidget* window, const QPoint& p);
+
+} // namespace qv
