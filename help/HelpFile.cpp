@@ -39,9 +39,12 @@ std::optional<HelpFile> HelpFile::parse(const QByteArray& data)
     if (!data.left(SignatureWindow).contains(Signature))
         return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(data);
+    QString text = decoder(data);
     if (decoder.hasError())
         return std::nullopt;
+    static const QRegularExpression comment(
+        QStringLiteral("<!--.*?-->"), QRegularExpression::DotMatchesEverythingOption);
+    text.remove(comment); // a comment may speak of <section> without being one
 
     static const QRegularExpression section(QStringLiteral("<section\\b([^>]*)>(.*?)</section\\s*>"),
         QRegularExpression::DotMatchesEverythingOption | QRegularExpression::CaseInsensitiveOption);

@@ -17,26 +17,26 @@ namespace qv {
 
 namespace {
 
-    // Book Antiqua where it is installed, else the nearest Palatino-like serif fontconfig offers.
-    QFont bookantiqua(int points)
-    {
-        QFont font;
-        font.setFamilies({ QStringLiteral("Book Antiqua"), QStringLiteral("Palatino Linotype"),
-            QStringLiteral("P052"), QStringLiteral("TeX Gyre Pagella"), QStringLiteral("URW Palladio L"),
-            QStringLiteral("Palatino"), QStringLiteral("serif") });
-        font.setStyleHint(QFont::Serif);
-        font.setPointSize(points);
-        return font;
-    }
+// Book Antiqua where it is installed, else the nearest Palatino-like serif fontconfig offers.
+QFont bookantiqua(int points)
+{
+    QFont font;
+    font.setFamilies({ QStringLiteral("Book Antiqua"), QStringLiteral("Palatino Linotype"), QStringLiteral("P052"),
+        QStringLiteral("TeX Gyre Pagella"), QStringLiteral("URW Palladio L"), QStringLiteral("Palatino"),
+        QStringLiteral("serif") });
+    font.setStyleHint(QFont::Serif);
+    font.setPointSize(points);
+    return font;
+}
 
-    QLabel* title(const QString& text, int points, const char* name, QWidget* parent)
-    {
-        auto* label = new QLabel(text, parent);
-        label->setObjectName(QLatin1String(name));
-        label->setFont(bookantiqua(points));
-        label->setAlignment(Qt::AlignCenter);
-        return label;
-    }
+QLabel* title(const QString& text, int points, const char* name, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(bookantiqua(points));
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
 
 } // namespace
 

@@ -5,9 +5,11 @@
 #include <QDialog>
 #include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QUrl>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@ namespace {
 
 const char* const SmallHelp = R"(<!DOCTYPE html>
 <!-- Quorvane help file -->
+<!-- Topics are <section> elements; this comment is none. -->
 <html><head><meta charset="utf-8"><title>Test help</title></head><body>
 <section id="contents" title="Contents">
 <p>Start at <a href="#main">the main topic</a> or read <a href="#file-menu">the File menu</a>.</p>
@@ -185,4 +188,55 @@ TEST(HelpViewerWindow, TakesInputWhileAModalDialogRuns)
     ASSERT_EQ(QGuiApplication::modalWindow(), nullptr);
     ASSERT_TRUE(viewer.open(path, QStringLiteral("Main")));
     EXPECT_EQ(viewer.windowHandle()->transientParent(), owner.windowHandle());
+}
+
+// The help file the program ships.
+TEST(ShippedHelpFile, OpensAtEveryCallersKeywordAndEveryLinkLeadsToATopic)
+{
+    const auto file = HelpFile::read(QV_SHIPPED_HELP);
+    ASSERT_TRUE(file);
+    const auto& topics = file->topics();
+    EXPECT_EQ(topics[0].id, QStringLiteral("contents"));
+    const struct
+    {
+        const char* keyword;
+        const char* id;
+    } callers[]
+        = { { "Main", "main" }, { "File Menu", "file-menu" }, { "Change Colour Range", "change-colour-range" } };
+    for (const auto& c : callers)
+        EXPECT_EQ(topics[static_cast<std::size_t>(file->topicforkeyword(QString::fromUtf8(c.keyword)))].id,
+            QString::fromUtf8(c.id))
+            << c.keyword;
+
+    static const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\""));
+    QStringList fromcontents;
+    for (const HelpTopic& t : topics) {
+        for (auto it = href.globalMatch(t.html); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            ASSERT_TRUE(target.startsWith(QLatin1Char('#'))) << t.id.toStdString() << ": " << target.toStdString();
+            EXPECT_GE(file->topicbyid(target.mid(1)), 0) << t.id.toStdString() << ": " << target.toStdString();
+            if (&t == &topics[0])
+                fromcontents << target.mid(1);
+        }
+    }
+    for (std::size_t i = 1; i < topics.size(); ++i)
+        EXPECT_TRUE(fromcontents.contains(topics[i].id)) << "not in the contents: " << topics[i].id.toStdString();
+
+    // What the manual must explain, by the words a reader looks for.
+    QString all;
+    for (const HelpTopic& t : topics)
+        all += QTextDocumentFragment::fromHtml(t.html).toPlainText() + QLatin1Char('\n');
+    for (const char* phrase : { "Links are not followed", "Mount points are not entered", "Hard links count once",
+             "Sparse files count at their nominal size", "clusters", "What if", "Square brackets", "Round brackets",
+             "Directory Scan Aborted", "Scan Complete Preparing Display...", "Freespace on Drive", "Processed", "Stop",
+             "legend", "Space Used", "Modified", "Find Help", "HelpDirectory" })
+        EXPECT_TRUE(all.contains(QString::fromUtf8(phrase), Qt::CaseInsensitive)) << phrase;
+}
+
+TEST(ShippedHelpFile, IsCopiedNextToTheProgram)
+{
+    QFile source(QStringLiteral(QV_SHIPPED_HELP)), copy(QStringLiteral(QV_PROGRAM_HELP));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << QV_PROGRAM_HELP;
+    EXPECT_EQ(source.readAll(), copy.readAll());
 }
