@@ -136,14 +136,11 @@ TEST(Warranty, LayoutAndPlacement)
     auto* no = child<QPushButton>(warranty, "QVWarrantyNO");
     ASSERT_TRUE(memo && ok && no);
     EXPECT_TRUE(memo->isReadOnly());
-    EXPECT_EQ(memo->height(), 225);
     for (const char* term : { "as is", "warrant", "purchase price", "risk", "agree", "distributed freely" })
         EXPECT_TRUE(memo->toPlainText().contains(QString::fromUtf8(term), Qt::CaseInsensitive)) << term;
     EXPECT_EQ(ok->text(), QStringLiteral("Agree"));
-    EXPECT_EQ(ok->geometry(), QRect(40, 240, 75, 25));
     EXPECT_TRUE(ok->isDefault());
     EXPECT_EQ(no->text(), QStringLiteral("Disagree"));
-    EXPECT_EQ(no->geometry(), QRect(288, 240, 75, 25));
     EXPECT_FALSE(no->isDefault());
 
     QPoint at;
@@ -164,8 +161,6 @@ TEST(About, ShowsTheLogoNameAndVersionCentredOnTheScreen)
     EXPECT_FALSE(about.windowIcon().isNull());
     auto* panel = child<QFrame>(about, "Panel1");
     ASSERT_TRUE(panel);
-    EXPECT_EQ(panel->geometry(), QRect(8, 8, 481, 233));
-    EXPECT_EQ(panel->frameShadow(), QFrame::Sunken);
     auto* image = child<QLabel>(about, "QVimage");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->size(), QSize(185, 185));
@@ -186,7 +181,6 @@ TEST(About, ShowsTheLogoNameAndVersionCentredOnTheScreen)
     }
     auto* ok = child<QPushButton>(about, "QVF3okbtn");
     ASSERT_TRUE(ok);
-    EXPECT_EQ(ok->geometry(), QRect(200, 248, 89, 33));
     EXPECT_TRUE(ok->isDefault());
 
     // Placement halves truncate toward zero, also for a screen smaller than the window.
