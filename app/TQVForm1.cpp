@@ -190,10 +190,15 @@ void TQVForm1::showstatus()
         m_status->setText(displaytext(*text));
 }
 
-void TQVForm1::showmodal(QDialog* dialog)
+void TQVForm1::showmodal(QDialog* dialog, const std::function<QPoint(QSize)>& place)
 {
+    if (place)
+        placeat(dialog, place(outerbounds(dialog).size()));
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->show();
+    // Its frame is known only now that it is shown: place it again with its real outer size.
+    if (place)
+        placeat(dialog, place(outerbounds(dialog).size()));
     dialog->raise();
     dialog->activateWindow();
 }
@@ -232,10 +237,9 @@ void TQVForm1::startup()
         m_startupdone = true;
         return;
     }
-    placeat(select, centredover(outerbounds(this), outerbounds(select).size()));
     connect(
         select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
-    showmodal(select);
+    showmodal(select, [this](QSize size) { return centredover(outerbounds(this), size); });
 }
 
 void TQVForm1::readvalues()
@@ -339,10 +343,8 @@ void TQVForm1::showtree()
 
 void TQVForm1::QVMIselectClick()
 {
-    if (TQVForm2* select = m_windows.form2) {
-        placeat(select, centredover(outerbounds(this), outerbounds(select).size()));
-        showmodal(select);
-    }
+    if (TQVForm2* select = m_windows.form2)
+        showmodal(select, [this](QSize size) { return centredover(outerbounds(this), size); });
 }
 
 void TQVForm1::QVMIexitClick()
@@ -366,8 +368,7 @@ void TQVForm1::WhatIf1Click()
 {
     if (QDialog* whatif = m_windows.whatifform) {
         const QRect main = outerbounds(this);
-        placeat(whatif, main.topLeft() + QPoint(90, 70));
-        showmodal(whatif);
+        showmodal(whatif, [main](QSize) { return main.topLeft() + QPoint(90, 70); });
     }
 }
 
@@ -380,8 +381,7 @@ void TQVForm1::QVMIhelpClick()
 void TQVForm1::QVMIaboutClick()
 {
     if (QDialog* about = m_windows.form3) {
-        placeat(about, centredonscreen(screensize(), outerbounds(about).size()));
-        showmodal(about);
+        showmodal(about, [](QSize size) { return centredonscreen(screensize(), size); });
     }
 }
 
@@ -397,8 +397,8 @@ void TQVForm1::History1Click()
 void TQVForm1::Warranty1Click()
 {
     if (QDialog* warranty = m_windows.hform6) {
-        placeat(warranty, outerbounds(this).topLeft() + QPoint(120, 120));
-        showmodal(warranty);
+        const QRect main = outerbounds(this);
+        showmodal(warranty, [main](QSize) { return main.topLeft() + QPoint(120, 120); });
     }
 }
 
@@ -408,8 +408,7 @@ void TQVForm1::QVstopbtnClick()
     ScanValues& values = m_services.values;
     if (values.scaninprogress == 0) {
         if (TQVdiag1* dialog = m_windows.diag1) {
-            placeat(dialog, centredonscreen(screensize(), outerbounds(dialog).size()));
-            showmodal(dialog);
+            showmodal(dialog, [](QSize size) { return centredonscreen(screensize(), size); });
         }
         return;
     }

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,7 +70,8 @@ private:
     void startscan(const std::string& path);
     void scanended(std::uint64_t ticket);
     void showstatus(); // the mailbox's latest text onto the status line
-    void showmodal(QDialog* dialog);
+    // Shows dialog modally, its top-left corner where place puts a window of its outer size.
+    void showmodal(QDialog* dialog, const std::function<QPoint(QSize)>& place);
 
     void FormActivate();
     void QVMIselectClick();
