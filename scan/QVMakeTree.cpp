@@ -1,5 +1,6 @@
 #include "QVMakeTree.h"
 
+#include "ClusterRules.h"
 #include "DirLister.h"
 #include "Labels.h"
 #include "PathJoin.h"
@@ -12,36 +13,6 @@
 #include <exception>
 
 namespace qv {
-namespace {
-
-struct ClusterFigures
-{
-    std::uint32_t clustersize = 4096;
-    double freebytes = 0.0;
-};
-
-// The cluster size and free space by the file-system rules: FAT and FAT16 count free clusters in a
-// 32-bit product, FAT32 always takes 4096-byte clusters, NTFS outside the NT family at most 4096.
-// A failed query, or one without a cluster size, gives 4096 and no free space.
-ClusterFigures clusterfigures(const VolumeInfo& v, bool ntfamily)
-{
-    ClusterFigures f;
-    if (!v.ok || v.clustersize == 0)
-        return f;
-    f.clustersize = v.clustersize;
-    if (v.fsname == "FAT16" || v.fsname == "FAT") {
-        f.freebytes = static_cast<std::uint32_t>(v.freeclusters * v.clustersize);
-        return f;
-    }
-    f.freebytes = static_cast<double>(v.totalfreebytes);
-    if (v.fsname == "FAT32")
-        f.clustersize = 4096;
-    else if (v.fsname == "NTFS" && !ntfamily && f.clustersize > 4096)
-        f.clustersize = 4096;
-    return f;
-}
-
-} // namespace
 
 QVMakeTree::QVMakeTree(const ScanServices& services, QObject* parent)
     : QThread(parent)
@@ -143,7 +114,7 @@ void QVMakeTree::body()
     v.scanroot = v.arena.make(path, KindDirectory);
 
     const VolumeInfo volume = m_services.volumes.query(path);
-    const ClusterFigures figures = clusterfigures(volume, v.ntfamily);
+    const ClusterFigures figures = clusterrules(volume, v.ntfamily);
     v.clustersize = figures.clustersize;
     const std::string volumeroot = volume.root.empty() ? path : volume.root;
 
@@ -161,7 +132,7 @@ void QVMakeTree::body()
         return;
 
     char text[64];
-    std::snprintf(text, sizeof text, "%9.1fMB", figures.freebytes / 1048576);
+    std::snprintf(text, sizeof text, "%9.1fMB", figures.freespace / 1048576);
     m_services.sink.status("Freespace on Drive " + volumeroot + " is " + text);
 }
 
