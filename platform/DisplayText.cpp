@@ -44,7 +44,6 @@ std::size_t decodeone(std::string_view s, std::size_t i, char32_t& out)
     return len;
 }
 
-// (Not "emit": Qt defines that word away.)
 template <typename Put> void decode(std::string_view s, Put put)
 {
     for (std::size_t i = 0; i < s.size();) {
