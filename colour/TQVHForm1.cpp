@@ -2,6 +2,7 @@
 
 #include "ColourRangeTable.h"
 #include "Placement.h"
+#include "RangePalette.h"
 
 #include <QHeaderView>
 #include <QRect>
@@ -21,12 +22,12 @@ QString kbtext(double bound)
 
 } // namespace
 
-TQVHForm1::TQVHForm1(const ColourRangeTable& table, const QList<QPixmap>& images, QWidget* parent)
+TQVHForm1::TQVHForm1(const ColourRangeTable& table, QWidget* parent)
     : QWidget(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_table(table)
-    , m_images(images)
+    , m_images(RangePalette::statepixmaps())
     , m_list(new QTreeWidget(this))
 {
     setObjectName(QStringLiteral("QVHForm1"));

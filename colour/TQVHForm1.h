@@ -22,8 +22,7 @@ public:
     // The colour number a row's disc stands for, under this role of column 0.
     static constexpr int StateImageRole = Qt::UserRole + 1;
 
-    // images: the nine state images, indexed by colour number (image 0 is never shown).
-    TQVHForm1(const ColourRangeTable& table, const QList<QPixmap>& images, QWidget* parent = nullptr);
+    explicit TQVHForm1(const ColourRangeTable& table, QWidget* parent = nullptr);
 
     // Refills the list from the table as it is now, with the list's repainting suspended meanwhile.
     void fill();
@@ -34,7 +33,7 @@ public:
 
 private:
     const ColourRangeTable& m_table;
-    QList<QPixmap> m_images; // QVHImageList
+    QList<QPixmap> m_images; // QVHImageList: the nine state images, indexed by colour number
     QTreeWidget* m_list; // QVHList1
 };
 

@@ -3,6 +3,7 @@
 #include "DetailModel.h"
 #include "DirLister.h"
 #include "Placement.h"
+#include "RangePalette.h"
 #include "ScanValues.h"
 
 #include <QHeaderView>
@@ -12,13 +13,12 @@
 
 namespace qv {
 
-TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerFactory listers,
-    const QList<QPixmap>& images, QWidget* parent)
+TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerFactory listers, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_values(values)
     , m_table(table)
     , m_listers(std::move(listers))
-    , m_model(new DetailModel(images, this))
+    , m_model(new DetailModel(RangePalette::statepixmaps(), this)) // QVImageList2a
     , m_list(new QTreeView(this))
 {
     setObjectName(QStringLiteral("QVForm4"));

@@ -2,8 +2,6 @@
 
 #include "dirrec.h"
 
-#include <QList>
-#include <QPixmap>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -28,9 +26,7 @@ class TQVForm4 : public QWidget
     Q_OBJECT
 
 public:
-    // images: the nine state images, indexed by colour number (image 0 is never shown).
-    TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerFactory listers, const QList<QPixmap>& images,
-        QWidget* parent = nullptr);
+    TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerFactory listers, QWidget* parent = nullptr);
     ~TQVForm4() override;
 
     // Replaces the rows with the files of the group record's directory that belong to the group, sorted by

@@ -1,4 +1,5 @@
 #include "ColourRangeTable.h"
+#include "RangePalette.h"
 #include "TQVHForm1.h"
 
 #include <QHeaderView>
@@ -10,17 +11,6 @@ using namespace qv;
 
 namespace {
 
-QList<QPixmap> images()
-{
-    QList<QPixmap> list;
-    for (int k = 0; k < 9; ++k) {
-        QPixmap p(16, 16);
-        p.fill(QColor::fromHsv(k * 40, 255, 255));
-        list.push_back(p);
-    }
-    return list;
-}
-
 // "%15.0fKB" of n kilobytes: right-aligned in 15 characters.
 QString kb(const char* digits)
 {
@@ -31,8 +21,8 @@ class LegendTest : public ::testing::Test
 {
 protected:
     ColourRangeTable table;
-    QList<QPixmap> stateimages = images();
-    TQVHForm1 legend { table, stateimages };
+    QList<QImage> stateimages = RangePalette::stateimages();
+    TQVHForm1 legend { table };
     QTreeWidget* list = legend.findChild<QTreeWidget*>(QStringLiteral("QVHList1"));
 
     QStringList row(int i) const { return { list->topLevelItem(i)->text(0), list->topLevelItem(i)->text(1) }; }
@@ -65,7 +55,7 @@ TEST_F(LegendTest, DefaultTable)
     EXPECT_EQ(row(7)[1], QStringLiteral("1000000000000000KB")); // the sentinel takes the room it needs
     for (int k = 0; k < 8; ++k) {
         EXPECT_EQ(colour(k), k + 1);
-        EXPECT_EQ(list->topLevelItem(k)->icon(0).pixmap(16, 16).toImage(), stateimages[k + 1].toImage()) << k;
+        EXPECT_EQ(list->topLevelItem(k)->icon(0).pixmap(16, 16).toImage(), stateimages[k + 1]) << k;
     }
 }
 

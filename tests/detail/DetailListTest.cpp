@@ -1,6 +1,7 @@
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
 #include "PathJoin.h"
+#include "RangePalette.h"
 #include "RecordArena.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
@@ -20,18 +21,6 @@ using namespace qv;
 
 namespace {
 
-// Nine distinguishable images, one per colour number.
-QList<QPixmap> images()
-{
-    QList<QPixmap> list;
-    for (int k = 0; k < 9; ++k) {
-        QPixmap p(16, 16);
-        p.fill(QColor::fromHsv(k * 40, 255, 255));
-        list.push_back(p);
-    }
-    return list;
-}
-
 class DetailListTest : public ::testing::Test
 {
 protected:
@@ -39,8 +28,8 @@ protected:
     std::string root = tmp.path().toStdString();
     ScanValues values;
     ColourRangeTable table;
-    QList<QPixmap> stateimages = images();
-    TQVForm4 form { values, table, [] { return std::make_unique<test::StatLister>(); }, stateimages };
+    QList<QImage> stateimages = RangePalette::stateimages();
+    TQVForm4 form { values, table, [] { return std::make_unique<test::StatLister>(); } };
     QTreeView* list = form.findChild<QTreeView*>(QStringLiteral("QVList1"));
     RecordArena arena;
     dirrec* scanroot = arena.make(root, KindDirectory);
@@ -109,10 +98,11 @@ TEST_F(DetailListTest, FillShowsRowsWithTextsAndStateImages)
         QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$")).match(cell(1, 4)).hasMatch());
     // The disc is the colour of the space used: 200704 bytes is in the third band, 4096 in the first.
     const auto image
-        = [&](int row) { return list->model()->index(row, 0).data(Qt::DecorationRole).value<QPixmap>().cacheKey(); };
+        = [&](int row) { return list->model()->index(row, 0).data(Qt::DecorationRole).value<QPixmap>().toImage(); };
     EXPECT_EQ(list->model()->index(0, 0).data(DetailModel::StateImageRole).toInt(), 3);
-    EXPECT_EQ(image(0), stateimages[3].cacheKey());
-    EXPECT_EQ(image(1), stateimages[1].cacheKey());
+    EXPECT_EQ(image(0), stateimages[3]);
+    EXPECT_EQ(image(1), stateimages[1]);
+    EXPECT_NE(image(0), image(1));
     EXPECT_FALSE(list->model()->index(0, 1).data(Qt::DecorationRole).isValid());
 }
 
