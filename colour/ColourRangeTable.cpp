@@ -1,6 +1,54 @@
 #include "ColourRangeTable.h"
 
+#include "SettingsStore.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+#include <string>
+
 namespace qv {
+
+namespace {
+
+// Stored bounds are read with the C locale's decimal point whatever the user's locale: the program
+// writes them that way.
+locale_t clocale()
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return c;
+}
+
+template <typename... Args> std::string format(const char* fmt, Args... args)
+{
+    const int n = std::snprintf(nullptr, 0, fmt, args...);
+    std::string s(std::size_t(n > 0 ? n : 0), '\0');
+    std::snprintf(s.data(), s.size() + 1, fmt, args...);
+    return s;
+}
+
+std::string valuename(int n)
+{
+    return std::string(1, char('0' + n));
+}
+
+// A stored range is taken only if the Colour Ranges dialog could show it and take it back: a colour
+// digit 1..8, and a finite, non-negative bound whose KB text fits the dialog's 20-character To edit.
+bool parserange(const std::string& text, ColourRange& range)
+{
+    if (text.size() < 2 || text[0] < '1' || text[0] > '8')
+        return false;
+    range.colour = std::int8_t(text[0] - '0');
+    range.bound = strtod_l(text.c_str() + 2, nullptr, clocale());
+    if (!std::isfinite(range.bound) || range.bound < 0)
+        return false;
+    if (range.bound == 0)
+        range.bound = 0; // "-0" would show as "-0KB"
+    return format("%9.0fKB", range.bound / 1024).size() <= 20;
+}
+
+} // namespace
 
 ColourRangeTable::ColourRangeTable()
     : m_ranges(defaults())
@@ -19,6 +67,36 @@ std::int8_t ColourOfSize(const ColourRangeTable& table, double size)
     while (k < ColourRangeTable::Count && size > table.range(k).bound)
         ++k;
     return table.range(k).colour;
+}
+
+std::string ColourRangeText(const ColourRange& range)
+{
+    return format("%1i\\%15.0f", int(range.colour), range.bound);
+}
+
+void LoadColourRanges(ColourRangeTable& table, SettingsStore& store)
+{
+    if (!store.keyExists(ColRangeLoadKey))
+        return;
+    ColourRangeTable::Ranges scratch;
+    for (int n = 0; n < ColourRangeTable::Count; ++n) {
+        const std::string name = valuename(n);
+        if (!store.valueExists(ColRangeLoadKey, name))
+            return; // one missing: none is used
+        try {
+            if (!parserange(store.readString(ColRangeLoadKey, name), scratch[n]))
+                return;
+        } catch (const SettingsError&) {
+            return; // not a text value
+        }
+    }
+    table.setranges(scratch);
+}
+
+void SaveColourRanges(const ColourRangeTable& table, SettingsStore& store)
+{
+    for (int n = 0; n < ColourRangeTable::Count; ++n)
+        store.writeString(ColRangeSaveKey, valuename(n), ColourRangeText(table.ranges()[n]));
 }
 
 } // namespace qv

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace qv {
 
@@ -35,8 +36,12 @@ private:
 // The colour number of the first range whose bound is not below size; range 8's colour above them all.
 std::int8_t ColourOfSize(const ColourRangeTable& table, double size);
 
-// Loads the eight stored ranges into table when all eight are present and well-formed; otherwise the
-// table keeps what it holds. Never writes the store.
+// The stored text of a range, "%1i\%15.0f": colour digit, backslash, the bound in bytes right-aligned in 15.
+std::string ColourRangeText(const ColourRange& range);
+
+// Loads the eight stored ranges into table when all eight are present and well-formed (text values, a first
+// character "1".."8", a finite non-negative bound whose "%9.0fKB" text of bound / 1024 has at most 20
+// characters); otherwise the table keeps what it holds. Never writes the store.
 void LoadColourRanges(ColourRangeTable& table, SettingsStore& store);
 
 // Writes all eight ranges. Throws SettingsError "Failed to set data for '<n>'" at the first value that

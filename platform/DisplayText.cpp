@@ -44,16 +44,16 @@ std::size_t decodeone(std::string_view s, std::size_t i, char32_t& out)
     return len;
 }
 
-template <typename Emit> void decode(std::string_view s, Emit emit)
+template <typename Put> void decode(std::string_view s, Put put)
 {
     for (std::size_t i = 0; i < s.size();) {
         char32_t c;
         const std::size_t len = decodeone(s, i, c);
         if (len == 0) {
-            emit(Replacement);
+            put(Replacement);
             ++i;
         } else {
-            emit(iscontrol(c) ? Replacement : c);
+            put(iscontrol(c) ? Replacement : c);
             i += len;
         }
     }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPixmap>
+
+namespace qv {
+
+// The eight fixed colours that the colour numbers 1..8 of the colour range table select, and the 16 x 16
+// disc images that show them in the tree, the detail list and the legend.
+class RangePalette
+{
+public:
+    static constexpr int Count = 8;
+    static constexpr int ImageSize = 16;
+    static constexpr int StateImageCount = Count + 1;
+
+    // The colour of colour number n (1..8); an invalid QColor for any other n.
+    static QColor colour(int n);
+    // As colour(n), except that grey is 128,128,128 on the Colour Ranges dialog's swatches.
+    static QColor swatchcolour(int n);
+    // A white tile with a disc of colour n, 10 pixels across, in its centre (rows 3..12 of widths
+    // 4, 6, 8, 10, 10, 10, 10, 8, 6, 4, each centred); a null image for n outside 1..8.
+    static QImage discimage(int n);
+    // The nine state images: 0 is a copy of yellow that is never shown (state 0 means no image), 1..8 are
+    // the colour numbers, so a colour number is its own state-image index.
+    static QList<QImage> stateimages();
+    // The same as pixmaps, a fresh list each call for each view to keep (needs a QGuiApplication).
+    static QList<QPixmap> statepixmaps();
+};
+
+} // namespace qv
