@@ -2,9 +2,11 @@
 
 #include "ColourRangeTable.h"
 #include "PathJoin.h"
+#include "PosixDirLister.h"
 #include "RecordArena.h"
 #include "Records.h"
 #include "TestLister.h"
+#include "Walker.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +24,6 @@
 
 using namespace qv;
 using qv::test::FakeLister;
-using qv::test::StatLister;
 
 namespace {
 
@@ -78,7 +79,7 @@ protected:
     QTemporaryDir tmp;
     std::string dir = tmp.path().toStdString();
     ColourRangeTable table;
-    StatLister lister;
+    PosixDirLister lister;
 
     void file(const std::string& name, qint64 size)
     {
@@ -350,7 +351,7 @@ public:
         l->dir = path;
         return l->inner ? std::move(l) : nullptr;
     }
-    StatLister real;
+    PosixDirLister real;
 };
 
 TEST_F(DetailRowsTest, FileDeletedAfterItWasListedKeepsItsRow)
@@ -374,17 +375,16 @@ TEST_F(DetailRowsTest, RowsAddUpToTheGroupFigures)
         file("f" + std::to_string(n++) + ".bin", s);
     file("other.txt", 7);
     for (std::int32_t whatifkb : { 1, 4, 32 }) {
-        // The group as the scan counts it, from the same listing.
+        // The group as a scan of the same directory counts it.
         RecordArena arena;
         dirrec* root = arena.make(dir, KindDirectory);
-        const Rounding rounding { 4096, whatifkb };
-        auto listing = lister.open(dir);
-        DirEntry e;
-        while (listing->next(e))
-            if (!e.isdir) {
-                dirrec* g = nullptr;
-                addgroup(arena, root, groupname(e.name), KindGroup, e.size, e.size, rounding, &g);
-            }
+        struct : ScanSink
+        {
+            void status(const std::string&) override { }
+        } sink;
+        const std::atomic<std::int32_t> abort { 0 }, current { whatifkb };
+        WalkContext ctx { arena, lister, sink, abort, 4096, current };
+        dirwalk(ctx, root, dir);
         dirrec* group = root->child;
         while (group && group->name() != "*.BIN")
             group = group->next;
