@@ -3,6 +3,7 @@
 #include "Feedback.h"
 #include "ParseSizeEntry.h"
 #include "Placement.h"
+#include "RangePalette.h"
 #include "TQVCRFDiag.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QValidator>
+#include <QWindow>
 #include <cstdio>
 #include <qdrawutil.h>
 #include <string_view>
@@ -75,42 +77,36 @@ constexpr int MaxEntry = 20; // characters a To edit takes from the keyboard
 
 // Refuses typing and pasting that would make the text longer than MaxEntry characters. Unlike
 // QLineEdit::setMaxLength it leaves setText() alone, so a long bound from the store shows in full and is
-// read back in full.
+// read back in full; such a text may still be shortened.
 class EntryLimit : public QValidator
 {
 public:
     explicit EntryLimit(QLineEdit* edit)
         : QValidator(edit)
-        , m_edit(edit)
     {
+        // The edit's text has already changed when validate() is asked: remember the last length taken.
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_length = text.size(); });
     }
 
     State validate(QString& input, int&) const override
     {
-        return input.size() > MaxEntry && input.size() > m_edit->text().size() ? Invalid : Acceptable;
+        return input.size() > MaxEntry && input.size() > m_length ? Invalid : Acceptable;
     }
 
 private:
-    QLineEdit* m_edit;
+    qsizetype m_length = 0;
 };
 
-// The dialog's swatch colours: the range palette, with the grey a shade lighter as the swatches have it.
-QColor swatchcolour(int k)
+// Swatch k's image: the disc of colour number k, in the swatch's shade of that colour.
+QPixmap swatchdisc(int k)
 {
-    static const QColor colours[8] = { { 255, 255, 0 }, { 0, 255, 255 }, { 0, 255, 0 }, { 255, 0, 255 }, { 255, 0, 0 },
-        { 0, 0, 255 }, { 128, 128, 128 }, { 0, 0, 0 } };
-    return colours[k - 1];
-}
-
-// A 16 x 16 white tile with a disc 10 pixels across in its centre.
-QPixmap disc(const QColor& colour)
-{
-    static const int widths[10] = { 4, 6, 8, 10, 10, 10, 10, 8, 6, 4 };
-    QImage image(16, 16, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    for (int i = 0; i < 10; ++i)
-        for (int x = (16 - widths[i]) / 2; x < (16 + widths[i]) / 2; ++x)
-            image.setPixelColor(x, 3 + i, colour);
+    QImage image = RangePalette::discimage(k);
+    const QRgb disc = RangePalette::colour(k).rgb();
+    const QRgb swatch = RangePalette::swatchcolour(k).rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == disc)
+                image.setPixel(x, y, swatch);
     return QPixmap::fromImage(image);
 }
 
@@ -219,7 +215,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         swatch->setObjectName(controlname("QVCRFCol", k));
         swatch->setGeometry(2, 2, 20, 20);
         swatch->setAlignment(Qt::AlignCenter);
-        swatch->setPixmap(disc(swatchcolour(k)));
+        swatch->setPixmap(swatchdisc(k));
         swatch->installEventFilter(this);
 
         m_from[k - 1] = from;
@@ -383,6 +379,10 @@ void TQVCRForm::QVCRFtoExit(int k, Qt::FocusReason reason)
             if (k == 7)
                 placeat(m_diag, centredonscreen(screensize(), outerbounds(m_diag).size()));
             m_diag->showmodal();
+            // Hand the activation back ourselves where no window manager does. activateWindow() would
+            // not: the hidden message window still counts as our active transient child.
+            if (QWindow* window = windowHandle())
+                window->requestActivate();
         }
         return;
     }
