@@ -130,17 +130,6 @@ QString controlname(const char* prefix, int k)
     return QString::fromLatin1(prefix) + QString::number(k);
 }
 
-// Shrinks a label's font until its text fits in width: the layout's fonts are only what fontconfig offers
-// in place of the original, and their blanks and letters may run wider.
-void fitlabel(QLabel* label, int width)
-{
-    QFont font = label->font();
-    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > width)
-        font.setPixelSize(font.pixelSize() - 1);
-    label->setFont(font);
-    label->adjustSize();
-}
-
 } // namespace
 
 TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& feedback, Recolour recolour,
@@ -158,20 +147,17 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     setObjectName(QStringLiteral("TQVCRForm"));
     setWindowTitle(QStringLiteral("Quorvane Colour Ranges"));
     setFixedSize(412, 352);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(crformfont(11));
 
     auto* heading = new QLabel(QStringLiteral("Disc Space Range                                  Colour"), this);
     heading->setObjectName(QStringLiteral("QVCRFheading"));
-    QFont headingfont = font;
-    headingfont.setPixelSize(16);
-    heading->setFont(headingfont);
+    heading->setFont(crformfont(16));
     QPalette black = heading->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     heading->setPalette(black);
     heading->move(88, 8);
-    fitlabel(heading, width() - 88 - 4);
+    fitfont(heading, heading->text(), width() - 88 - 4);
+    heading->adjustSize();
 
     auto* panel1 = new QFrame(this);
     panel1->setObjectName(QStringLiteral("Panel1"));
@@ -200,6 +186,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         to->setValidator(new EntryLimit(to));
         auto* rangelabel = new QLabel(QStringLiteral("is Range - ") + QString::number(k), panel1);
         rangelabel->move(248, top + 4);
+        fitfont(rangelabel, rangelabel->text(), 312 - 248 - 2);
         rangelabel->adjustSize();
         auto* radio = new QRadioButton(panel1);
         radio->setObjectName(controlname("RadioButton", k));
@@ -234,6 +221,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(x, 320, 75, 25);
+        fitfont(b, caption, 75 - 10);
         return b;
     };
     m_ok = button("QVCRFokBtn", QStringLiteral("OK"), 8);
