@@ -65,8 +65,12 @@ bool isvirtualfs(std::string_view fstype)
 
 MountTable::MountTable(const std::vector<MountEntry>& entries)
 {
-    for (const MountEntry& e : entries)
+    for (const MountEntry& e : entries) {
         m_points.insert(e.mountpoint);
+        const std::size_t slash = e.mountpoint.rfind('/');
+        if (slash != std::string::npos && e.mountpoint.size() > 1)
+            m_parents.insert(slash == 0 ? std::string("/") : e.mountpoint.substr(0, slash));
+    }
 }
 
 } // namespace qv

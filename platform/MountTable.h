@@ -32,10 +32,14 @@ public:
     static MountTable load() { return MountTable(readmounts()); }
 
     bool ismountpoint(const std::string& path) const { return m_points.count(path) != 0; }
+    // True when some mount point lies directly in the directory dir, so that a lister need only look up
+    // the entries of the few directories that hold one.
+    bool holdsmountpoint(const std::string& dir) const { return m_parents.count(dir) != 0; }
     bool empty() const { return m_points.empty(); }
 
 private:
     std::unordered_set<std::string> m_points;
+    std::unordered_set<std::string> m_parents;
 };
 
 } // namespace qv

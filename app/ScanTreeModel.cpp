@@ -1,0 +1,151 @@
+#include "ScanTreeModel.h"
+
+#include "ColourRangeTable.h"
+#include "Labels.h"
+
+#include <algorithm>
+
+namespace qv {
+
+ScanTreeModel::ScanTreeModel(QObject* parent)
+    : QAbstractItemModel(parent)
+{
+}
+
+void ScanTreeModel::build(dirrec* root, int W, const ColourRangeTable& table)
+{
+    beginResetModel();
+    m_nodes.clear();
+    m_first.clear();
+    m_count.clear();
+    m_levelstart.clear();
+    m_labelwidth = W;
+    if (root) {
+        m_nodes.push_back(root);
+        std::size_t levelend = 0;
+        for (std::size_t i = 0; i < m_nodes.size(); ++i) {
+            if (i == levelend) {
+                m_levelstart.push_back(static_cast<std::uint32_t>(i));
+                levelend = m_nodes.size();
+            }
+            dirrec* r = m_nodes[i];
+            r->treenode = static_cast<std::int32_t>(i);
+            r->stateimage = ColourOfSize(table, r->space);
+            m_first.push_back(static_cast<std::uint32_t>(m_nodes.size()));
+            std::uint32_t n = 0;
+            for (dirrec* c = r->child; c; c = c->next, ++n)
+                m_nodes.push_back(c);
+            m_count.push_back(n);
+        }
+    }
+    endResetModel();
+}
+
+void ScanTreeModel::clear()
+{
+    beginResetModel();
+    m_nodes = {};
+    m_first = {};
+    m_count = {};
+    m_levelstart = {};
+    endResetModel();
+}
+
+void ScanTreeModel::refreshstateimages()
+{
+    if (m_nodes.empty())
+        return;
+    const QList<int> roles { Qt::DecorationRole };
+    emit dataChanged(index(0, 0), index(0, 0), roles);
+    for (std::size_t i = 0; i < m_nodes.size(); ++i) {
+        if (m_count[i] == 0)
+            continue;
+        const QModelIndex p = indexof(m_nodes[i]);
+        emit dataChanged(index(0, 0, p), index(static_cast<int>(m_count[i]) - 1, 0, p), roles);
+    }
+}
+
+dirrec* ScanTreeModel::record(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this || index.internalId() >= m_nodes.size())
+        return nullptr;
+    return m_nodes[index.internalId()];
+}
+
+QModelIndex ScanTreeModel::indexof(const dirrec* r) const
+{
+    if (!r || r->treenode < 0 || static_cast<std::size_t>(r->treenode) >= m_nodes.size() || m_nodes[r->treenode] != r)
+        return {};
+    const std::uint32_t node = static_cast<std::uint32_t>(r->treenode);
+    const int row = node == 0 ? 0 : static_cast<int>(node - m_first[static_cast<std::uint32_t>(r->parent->treenode)]);
+    return createIndex(row, 0, static_cast<quintptr>(node));
+}
+
+QModelIndex ScanTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column != 0 || row < 0)
+        return {};
+    if (!parent.isValid())
+        return row == 0 && !m_nodes.empty() ? createIndex(0, 0, quintptr(0)) : QModelIndex();
+    const quintptr p = parent.internalId();
+    if (p >= m_nodes.size() || static_cast<std::uint32_t>(row) >= m_count[p])
+        return {};
+    return createIndex(row, 0, static_cast<quintptr>(m_first[p] + static_cast<std::uint32_t>(row)));
+}
+
+QModelIndex ScanTreeModel::parent(const QModelIndex& child) const
+{
+    if (!child.isValid() || child.internalId() == 0 || child.internalId() >= m_nodes.size())
+        return {};
+    return indexof(m_nodes[child.internalId()]->parent);
+}
+
+int ScanTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return m_nodes.empty() ? 0 : 1;
+    if (parent.column() != 0 || parent.internalId() >= m_nodes.size())
+        return 0;
+    return static_cast<int>(m_count[parent.internalId()]);
+}
+
+int ScanTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+bool ScanTreeModel::hasChildren(const QModelIndex& parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+int ScanTreeModel::level(std::uint32_t node) const
+{
+    const auto it = std::upper_bound(m_levelstart.begin(), m_levelstart.end(), node);
+    return static_cast<int>(it - m_levelstart.begin()) - 1;
+}
+
+QVariant ScanTreeModel::data(const QModelIndex& index, int role) const
+{
+    const dirrec* r = record(index);
+    if (!r)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return buildlabel(*r, 2 * level(static_cast<std::uint32_t>(index.internalId())), m_labelwidth);
+    case Qt::DecorationRole: {
+        const int state = r->stateimage >= 0 && r->stateimage <= 8 ? r->stateimage : 0;
+        return m_icons[state][r->kind == KindGroup ? 1 : 0];
+    }
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags ScanTreeModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+} // namespace qv

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "dirrec.h"
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace qv {
+
+class ColourRangeTable;
+
+// The tree view's read-only model over the records of one scan. build() lays the records out breadth
+// first, so that the children of every record are contiguous: index(), parent() and rowCount() take
+// constant time, and building is one pass without recursion, at 16 bytes per record. Each record's
+// treenode is its place in that layout. Labels are made when the view asks for them.
+class ScanTreeModel : public QAbstractItemModel
+{
+    Q_OBJECT
+public:
+    explicit ScanTreeModel(QObject* parent = nullptr);
+
+    // Shows root and every record below it, with label width W. Sets each record's treenode and its
+    // stateimage (ColourOfSize of its space in table). root may be null: nothing is shown.
+    void build(dirrec* root, int W, const ColourRangeTable& table);
+    // Shows nothing; the records shown so far may be released afterwards.
+    void clear();
+    // After the records' stateimage fields were changed (recolouring): repaints every node's disc.
+    void refreshstateimages();
+
+    // The decorations, by state image (0 = no disc) and kind (0 directory, 1 file-type group); each icon
+    // holds the normal and the selected picture.
+    void setdecorations(const std::array<std::array<QIcon, 2>, 9>& icons) { m_icons = icons; }
+
+    dirrec* record(const QModelIndex& index) const;
+    QModelIndex indexof(const dirrec* r) const;
+    std::size_t nodecount() const { return m_nodes.size(); }
+    int labelwidth() const { return m_labelwidth; }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    int level(std::uint32_t node) const;
+
+    std::vector<dirrec*> m_nodes; // breadth-first: the root, then level 1, ...
+    std::vector<std::uint32_t> m_first; // per node: the node index of its first child
+    std::vector<std::uint32_t> m_count; // per node: its number of children
+    std::vector<std::uint32_t> m_levelstart; // node index where each level begins
+    int m_labelwidth = 32;
+    std::array<std::array<QIcon, 2>, 9> m_icons;
+};
+
+} // namespace qv

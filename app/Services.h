@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace qv {
+
+class ColourRangeTable;
+class DirLister;
+class Feedback;
+class SettingsStore;
+class VolumeQuery;
+struct ScanValues;
+
+// The program-wide objects the main window works with; all outlive it.
+struct Services
+{
+    ScanValues& values;
+    ColourRangeTable& colours;
+    SettingsStore& settings;
+    Feedback& feedback;
+    VolumeQuery& volumes;
+    // One lister per scan, made on the scan thread.
+    std::function<std::unique_ptr<DirLister>()> makelister;
+};
+
+} // namespace qv

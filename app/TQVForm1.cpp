@@ -1,0 +1,489 @@
+#include "TQVForm1.h"
+
+#include "ColourRangeTable.h"
+#include "DisplayText.h"
+#include "Feedback.h"
+#include "NodeDecorations.h"
+#include "Placement.h"
+#include "RangePalette.h"
+#include "ScanTreeModel.h"
+#include "ScanTreeView.h"
+#include "SettingsStore.h"
+#include "StopButton.h"
+#include "TQVForm2.h"
+#include "TQVdiag1.h"
+#include "Windows.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <charconv>
+#include <stdexcept>
+
+namespace qv {
+namespace {
+
+constexpr QRect DefaultBounds(22, 32, 703, 397);
+// How long a close waits for a scan to notice its stop before the program ends regardless.
+constexpr int CloseWaitMs = 500;
+
+// Sets a top-level window's outer bounds (frame included) as Left, Top, Width, Height.
+void setouterbounds(QWidget* window, const QRect& bounds)
+{
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    window->resize(bounds.size() - frame);
+    placeat(window, bounds.topLeft());
+}
+
+// The stored "WhatIf": a positive decimal integer, nothing else (the walker divides by it).
+std::int32_t whatifvalue(const std::string& text)
+{
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        throw std::runtime_error("'" + text + "' is not a valid integer value");
+    if (value <= 0)
+        throw std::runtime_error("'" + text + "' is not a valid what-if cluster size");
+    return value;
+}
+
+QFrame* panel(const char* name, QWidget* parent)
+{
+    auto* p = new QFrame(parent);
+    p->setObjectName(QString::fromLatin1(name));
+    return p;
+}
+
+} // namespace
+
+TQVForm1::TQVForm1(const Services& services, Windows& windows, QWidget* parent)
+    : QMainWindow(parent)
+    , m_services(services)
+    , m_windows(windows)
+{
+    setObjectName(QStringLiteral("QVForm1"));
+    setWindowTitle(QStringLiteral("Quorvane by Tavenbrook"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    QFrame* panel1 = panel("Panel1", central);
+    auto* treebox = new QVBoxLayout(panel1);
+    treebox->setContentsMargins(0, 0, 0, 0);
+    m_tree = new ScanTreeView(panel1);
+    m_tree->setObjectName(QStringLiteral("QVtreeview"));
+    treebox->addWidget(m_tree);
+    column->addWidget(panel1, 1);
+
+    QFrame* panel2 = panel("Panel2", central);
+    panel2->setFixedHeight(25);
+    auto* strip = new QHBoxLayout(panel2);
+    strip->setContentsMargins(0, 0, 0, 0);
+    strip->setSpacing(0);
+    QFrame* panel3 = panel("Panel3", panel2);
+    panel3->setFixedWidth(24);
+    m_stop = new StopButton(panel3);
+    m_stop->setObjectName(QStringLiteral("QVstopbtn"));
+    m_stop->move(1, 2);
+    strip->addWidget(panel3);
+    QFrame* panel4 = panel("Panel4", panel2);
+    auto* statusbox = new QHBoxLayout(panel4);
+    statusbox->setContentsMargins(0, 1, 1, 1);
+    m_status = new QLabel(panel4);
+    m_status->setObjectName(QStringLiteral("QVstatusbar"));
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_status->setIndent(2);
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_status->setFocusPolicy(Qt::ClickFocus);
+    statusbox->addWidget(m_status);
+    strip->addWidget(panel4, 1);
+    column->addWidget(panel2);
+    setCentralWidget(central);
+
+    buildmenu();
+
+    m_model = new ScanTreeModel(this);
+    m_model->setdecorations(nodedecorations(RangePalette::stateimages()));
+    m_tree->setscanmodel(m_model);
+
+    Feedback& feedback = m_services.feedback;
+    connect(m_tree, &ScanTreeView::dblclick, this,
+        [this, &feedback] { reporterrors(feedback, [&] { QVtreeviewDblClick(); }); });
+    connect(m_stop, &QAbstractButton::clicked, this,
+        [this, &feedback] { reporterrors(feedback, [&] { QVstopbtnClick(); }); });
+    m_tick.setInterval(16);
+    connect(&m_tick, &QTimer::timeout, this, &TQVForm1::showstatus);
+
+    setouterbounds(this, DefaultBounds);
+}
+
+TQVForm1::~TQVForm1()
+{
+    // Normally the close has ended the scan; never leave a thread running into freed records.
+    if (m_thread && m_thread->isRunning()) {
+        m_services.values.scanabort = 1;
+        m_thread->cancelhandovers();
+        m_thread->wait();
+    }
+    delete m_thread;
+}
+
+void TQVForm1::buildmenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("QVMainMenu"));
+    Feedback& feedback = m_services.feedback;
+    auto item = [this, &feedback](QMenu* menu, const char* name, const QString& text, void (TQVForm1::*handler)()) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this,
+            [this, &feedback, handler] { reporterrors(feedback, [&] { (this->*handler)(); }); });
+    };
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("QVMMfile"));
+    item(file, "QVMIselect", QStringLiteral("&Select"), &TQVForm1::QVMIselectClick);
+    file->addSeparator()->setObjectName(QStringLiteral("QVMIline1"));
+    item(file, "QVMIexit", QStringLiteral("E&xit"), &TQVForm1::QVMIexitClick);
+
+    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("Otions1"));
+    item(options, "ColoursRanges1", QStringLiteral("Change Colour Ranges"), &TQVForm1::ColoursRanges1Click);
+    item(options, "ShowColourRanges1", QStringLiteral("Show    Colour Ranges"), &TQVForm1::ShowColourRanges1Click);
+    item(options, "WhatIf1", QStringLiteral("What If"), &TQVForm1::WhatIf1Click);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("QVMMhelp"));
+    item(help, "QVMIhelp", QStringLiteral("&Help"), &TQVForm1::QVMIhelpClick);
+    item(help, "QVMIabout", QStringLiteral("&About"), &TQVForm1::QVMIaboutClick);
+    item(help, "History1", QStringLiteral("History"), &TQVForm1::History1Click);
+    item(help, "Warranty1", QStringLiteral("Warranty"), &TQVForm1::Warranty1Click);
+}
+
+void TQVForm1::setstatus(const QString& text)
+{
+    m_status->setText(text);
+    m_status->repaint();
+}
+
+QString TQVForm1::statustext() const
+{
+    return m_status->text();
+}
+
+void TQVForm1::showstatus()
+{
+    if (std::optional<std::string> text = m_mailbox.take())
+        m_status->setText(displaytext(*text));
+}
+
+void TQVForm1::showmodal(QDialog* dialog, const std::function<QPoint(QSize)>& place)
+{
+    if (place)
+        placeat(dialog, place(outerbounds(dialog).size()));
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    // Its frame is known only now that it is shown: place it again with its real outer size.
+    if (place)
+        placeat(dialog, place(outerbounds(dialog).size()));
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void TQVForm1::refreshstateimages()
+{
+    m_model->refreshstateimages();
+}
+
+// Start-up
+
+void TQVForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TQVForm1::FormActivate()
+{
+    if (m_startupbegun)
+        return;
+    m_startupbegun = true;
+    // Not inside the activation event itself: the start-up opens windows and may report errors.
+    QMetaObject::invokeMethod(
+        this, [this] { reporterrors(m_services.feedback, [&] { startup(); }); }, Qt::QueuedConnection);
+}
+
+void TQVForm1::startup()
+{
+    Feedback& feedback = m_services.feedback;
+    reporterrors(feedback, [&] { readvalues(); });
+    reporterrors(feedback, [&] { LoadColourRanges(m_services.colours, m_services.settings); });
+    TQVForm2* select = m_windows.form2;
+    if (!select) {
+        m_startupdone = true;
+        return;
+    }
+    connect(
+        select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
+    showmodal(select, [this](QSize size) { return centredover(outerbounds(this), size); });
+}
+
+void TQVForm1::readvalues()
+{
+    SettingsStore& store = m_services.settings;
+    Feedback& feedback = m_services.feedback;
+    QRect bounds = DefaultBounds;
+    if (store.keyExists(ValuesKey)) {
+        // Each value on its own: one of the wrong type is reported and keeps its default, the rest apply.
+        reporterrors(feedback, [&] {
+            if (store.valueExists(ValuesKey, "WhatIf"))
+                m_services.values.whatifkb = whatifvalue(store.readString(ValuesKey, "WhatIf"));
+        });
+        auto integer = [&](const char* name, auto set) {
+            reporterrors(feedback, [&] {
+                if (store.valueExists(ValuesKey, name))
+                    set(store.readInteger(ValuesKey, name));
+            });
+        };
+        integer("Left", [&](int v) { bounds.moveLeft(v); });
+        integer("Top", [&](int v) { bounds.moveTop(v); });
+        integer("Width", [&](int v) { bounds.setWidth(v); });
+        integer("Height", [&](int v) { bounds.setHeight(v); });
+    }
+    setouterbounds(this, bounds);
+}
+
+// Scans
+
+void TQVForm1::selectscan(const std::string& path)
+{
+    setstatus(displaytext(path));
+    repaint();
+    if (m_thread && m_thread->isRunning()) {
+        // One scan at a time: stop the running one; this one starts when it has ended.
+        m_services.values.scanabort = 1;
+        m_mailbox.close();
+        m_pending = path;
+        return;
+    }
+    startscan(path);
+}
+
+bool TQVForm1::scanrunning() const
+{
+    return m_pending.has_value() || (m_thread && m_thread->isRunning());
+}
+
+void TQVForm1::startscan(const std::string& path)
+{
+    if (path.empty())
+        return;
+    if (m_thread) {
+        // The previous scan has ended; this may run inside its finished signal.
+        m_thread->deleteLater();
+        m_thread = nullptr;
+    }
+    m_services.values.scanpath = path;
+    const std::uint64_t ticket = m_mailbox.open();
+    m_sink = std::make_unique<StatusMailbox::Sink>(m_mailbox, ticket);
+    m_thread = new QVMakeTree(ScanServices { m_services.values, m_services.volumes, m_services.makelister, *m_sink,
+                                  *this, [this, ticket] { scanended(ticket); } },
+        this);
+    m_tick.start();
+}
+
+void TQVForm1::scanended(std::uint64_t ticket)
+{
+    if (!m_sink || m_sink->ticket() != ticket)
+        return; // an earlier scan's late signal
+    // The thread cleared scaninprogress last: reading it orders all its writes before what follows.
+    (void)m_services.values.scaninprogress.load();
+    showstatus();
+    if (m_pending && !m_closing) {
+        const std::string path = std::move(*m_pending);
+        m_pending.reset();
+        startscan(path);
+        return;
+    }
+    m_pending.reset();
+    m_tick.stop();
+}
+
+void TQVForm1::emptytree()
+{
+    reporterrors(m_services.feedback, [&] { m_model->clear(); });
+}
+
+void TQVForm1::showtree()
+{
+    reporterrors(m_services.feedback, [&] {
+        // "Scan Complete Preparing Display..." is on screen while the tree is built.
+        showstatus();
+        m_status->repaint();
+        m_model->build(m_services.values.scanroot, m_services.values.labelwidth, m_services.colours);
+        m_tree->showroot();
+    });
+}
+
+// Handlers
+
+void TQVForm1::QVMIselectClick()
+{
+    if (TQVForm2* select = m_windows.form2)
+        showmodal(select, [this](QSize size) { return centredover(outerbounds(this), size); });
+}
+
+void TQVForm1::QVMIexitClick()
+{
+    close();
+}
+
+void TQVForm1::ColoursRanges1Click()
+{
+    if (m_windows.colourranges)
+        m_windows.colourranges();
+}
+
+void TQVForm1::ShowColourRanges1Click()
+{
+    if (m_windows.showcolourranges)
+        m_windows.showcolourranges();
+}
+
+void TQVForm1::WhatIf1Click()
+{
+    if (QDialog* whatif = m_windows.whatifform) {
+        const QRect main = outerbounds(this);
+        showmodal(whatif, [main](QSize) { return main.topLeft() + QPoint(90, 70); });
+    }
+}
+
+void TQVForm1::QVMIhelpClick()
+{
+    if (m_windows.help)
+        m_windows.help(QStringLiteral("Main"));
+}
+
+void TQVForm1::QVMIaboutClick()
+{
+    if (QDialog* about = m_windows.form3) {
+        showmodal(about, [](QSize size) { return centredonscreen(screensize(), size); });
+    }
+}
+
+void TQVForm1::History1Click()
+{
+    if (QWidget* history = m_windows.hform2) {
+        placeat(history, outerbounds(this).topLeft() + QPoint(150, 90));
+        history->show();
+        history->raise();
+    }
+}
+
+void TQVForm1::Warranty1Click()
+{
+    if (QDialog* warranty = m_windows.hform6) {
+        const QRect main = outerbounds(this);
+        showmodal(warranty, [main](QSize) { return main.topLeft() + QPoint(120, 120); });
+    }
+}
+
+void TQVForm1::QVstopbtnClick()
+{
+    m_status->setFocus();
+    ScanValues& values = m_services.values;
+    if (values.scaninprogress == 0) {
+        if (TQVdiag1* dialog = m_windows.diag1) {
+            showmodal(dialog, [](QSize size) { return centredonscreen(screensize(), size); });
+        }
+        return;
+    }
+    values.scanabort = 1;
+    m_pending.reset();
+    // Nothing of this scan may appear after the stop's own text.
+    m_mailbox.close();
+    setstatus(QStringLiteral("Directory Scan Aborted"));
+}
+
+void TQVForm1::QVtreeviewDblClick()
+{
+    const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
+    const dirrec* r = m_model->record(selected.first());
+    if (!r || r->kind != KindGroup)
+        return;
+    if (m_windows.filldetail)
+        m_windows.filldetail(*r);
+    if (QWidget* detail = m_windows.form4) {
+        const QRect main = outerbounds(this);
+        placeat(detail, QPoint(main.left() + main.width() / 2, main.top() + m_tree->lastpress().y() + 60));
+        detail->show();
+        detail->raise();
+    }
+}
+
+// Close
+
+void TQVForm1::closeEvent(QCloseEvent* event)
+{
+    if (!m_closing) {
+        m_closing = true;
+        FormClose();
+        emit closed();
+    }
+    event->accept();
+}
+
+void TQVForm1::FormClose()
+{
+    ScanValues& values = m_services.values;
+    const bool running = m_thread && m_thread->isRunning();
+    if (running) {
+        // Stop the scan at once and let it no longer wait for this thread.
+        values.scanabort = 1;
+        m_pending.reset();
+        m_mailbox.close();
+        m_thread->cancelhandovers();
+    }
+
+    // A failed save is reported; the program still closes.
+    reporterrors(m_services.feedback, [&] {
+        const QRect bounds = outerbounds(this);
+        SettingsStore& store = m_services.settings;
+        store.writeInteger(ValuesKey, "Left", bounds.left());
+        store.writeInteger(ValuesKey, "Top", bounds.top());
+        store.writeInteger(ValuesKey, "Width", bounds.width());
+        store.writeInteger(ValuesKey, "Height", bounds.height());
+    });
+
+    if (running) {
+        const QDeadlineTimer deadline(CloseWaitMs);
+        while (m_thread->isRunning() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            m_thread->wait(QDeadlineTimer(10));
+        }
+        m_stuck = m_thread->isRunning();
+    }
+    if (m_thread && !m_thread->isRunning()) {
+        delete m_thread;
+        m_thread = nullptr;
+    }
+    m_tick.stop();
+}
+
+} // namespace qv

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "QVMakeTree.h"
+#include "Services.h"
+#include "StatusMailbox.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QAction;
+class QLabel;
+
+namespace qv {
+
+class ScanTreeModel;
+class ScanTreeView;
+class StopButton;
+struct Windows;
+
+// The main window: the scan's tree, the status line, the stop button and the menus. Starts up on its
+// first activation (settings, colour table, Select Directory dialog), runs one scan at a time, and saves
+// its geometry when it closes.
+class TQVForm1 : public QMainWindow, public ScanDisplay
+{
+    Q_OBJECT
+public:
+    TQVForm1(const Services& services, Windows& windows, QWidget* parent = nullptr);
+    ~TQVForm1() override;
+
+    // The status line's text, shown at once.
+    void setstatus(const QString& text);
+    QString statustext() const;
+
+    // Select Directory's Select: scanpath becomes path, the status line shows it, and the scan starts;
+    // a scan still running is stopped first and the new one starts when it has ended. An empty path
+    // starts nothing.
+    void selectscan(const std::string& path);
+    // A scan thread exists that has not ended yet (or a scan waits for it).
+    bool scanrunning() const;
+    // After close: a scan thread that did not end in time; the program must then end without running
+    // destructors that thread could reach.
+    bool scanstuck() const { return m_stuck; }
+    bool startupdone() const { return m_startupdone; }
+
+    ScanTreeModel& treemodel() const { return *m_model; }
+    ScanTreeView& treeview() const { return *m_tree; }
+    // Repaints the tree's discs after the records' stateimage fields were changed.
+    void refreshstateimages();
+
+    // The scan's hand-overs (GUI thread).
+    void emptytree() override;
+    void showtree() override;
+
+signals:
+    // The window has closed: the program ends.
+    void closed();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildmenu();
+    void startup();
+    void readvalues();
+    void startscan(const std::string& path);
+    void scanended(std::uint64_t ticket);
+    void showstatus(); // the mailbox's latest text onto the status line
+    // Shows dialog modally, its top-left corner where place puts a window of its outer size.
+    void showmodal(QDialog* dialog, const std::function<QPoint(QSize)>& place);
+
+    void FormActivate();
+    void QVMIselectClick();
+    void QVMIexitClick();
+    void ColoursRanges1Click();
+    void ShowColourRanges1Click();
+    void WhatIf1Click();
+    void QVMIhelpClick();
+    void QVMIaboutClick();
+    void History1Click();
+    void Warranty1Click();
+    void QVstopbtnClick();
+    void QVtreeviewDblClick();
+    void FormClose();
+
+    Services m_services;
+    Windows& m_windows;
+    ScanTreeModel* m_model;
+    ScanTreeView* m_tree;
+    QLabel* m_status;
+    StopButton* m_stop;
+
+    StatusMailbox m_mailbox;
+    std::unique_ptr<StatusMailbox::Sink> m_sink;
+    QVMakeTree* m_thread = nullptr; // scanthread: the last scan's thread, released when the next starts
+    std::optional<std::string> m_pending; // a path to scan once the running scan has ended
+    QTimer m_tick; // shows the scan's latest status text at the screen's rate
+
+    bool m_startupbegun = false;
+    bool m_startupdone = false;
+    bool m_closing = false;
+    bool m_stuck = false;
+};
+
+} // namespace qv

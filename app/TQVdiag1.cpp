@@ -1,0 +1,40 @@
+#include "TQVdiag1.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace qv {
+
+TQVdiag1::TQVdiag1(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("QVdiag1"));
+    setWindowTitle(QStringLiteral("Quorvane Dialog"));
+    setFixedSize(311, 100);
+    QFont small(QStringLiteral("MS Sans Serif"));
+    small.setPixelSize(11);
+    setFont(small);
+
+    auto* text = new QLabel(QStringLiteral("No Directory Scan In Progress"), this);
+    text->setObjectName(QStringLiteral("QVD1text"));
+    QFont big = small;
+    big.setPixelSize(19);
+    text->setFont(big);
+    QPalette black = text->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    text->setPalette(black);
+    text->setAlignment(Qt::AlignCenter);
+    text->setGeometry(0, 16, 311, 28);
+
+    auto* button = new QPushButton(QStringLiteral("Continue"), this);
+    button->setObjectName(QStringLiteral("QVD1button"));
+    button->setGeometry((311 - 75) / 2, 58, 75, 25);
+    connect(button, &QPushButton::clicked, this, &TQVdiag1::QVD1buttonClick);
+}
+
+void TQVdiag1::QVD1buttonClick()
+{
+    done(1);
+}
+
+} // namespace qv

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDialog>
+
+namespace qv {
+
+// The "No Directory Scan In Progress" dialog of the stop button: one line of text and "Continue".
+class TQVdiag1 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TQVdiag1(QWidget* parent = nullptr);
+
+private:
+    void QVD1buttonClick();
+};
+
+} // namespace qv

@@ -1,0 +1,217 @@
+#include "PosixDirLister.h"
+
+#include "PathJoin.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv {
+
+class PosixListing final : public DirListing
+{
+public:
+    PosixListing(PosixDirLister* owner, int fd, std::string path)
+        : m_owner(owner)
+        , m_fd(fd)
+        , m_path(std::move(path))
+    {
+    }
+    ~PosixListing() override
+    {
+        closefd();
+        if (m_owner)
+            m_owner->forget(this);
+    }
+
+    bool next(DirEntry& entry) override;
+
+private:
+    friend class PosixDirLister;
+    struct Item
+    {
+        std::uint32_t offset; // of the NUL-terminated name in m_names
+        std::uint16_t length;
+        unsigned char type; // d_type
+    };
+
+    void closefd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    bool ismountpoint(std::string_view name) const
+    {
+        return m_holdsmounts && m_owner && m_owner->m_mounts.ismountpoint(joinpath(m_realpath, name));
+    }
+
+    PosixDirLister* m_owner;
+    int m_fd;
+    std::string m_path;
+    std::string m_realpath; // only kept when a mount point lies in this directory
+    bool m_holdsmounts = false;
+    std::string m_names;
+    std::vector<Item> m_items;
+    std::size_t m_pos = 0;
+};
+
+bool PosixListing::next(DirEntry& entry)
+{
+    while (m_pos < m_items.size()) {
+        const Item item = m_items[m_pos++];
+        const char* name = m_names.data() + item.offset;
+        entry = DirEntry {};
+        entry.name = std::string_view(name, item.length);
+        if (entry.name == "." || entry.name == "..") {
+            entry.isdir = true;
+            return true;
+        }
+        // A mount point must not be touched at all: a dead network mount would hang the walk.
+        if ((item.type == DT_DIR || item.type == DT_UNKNOWN) && ismountpoint(entry.name)) {
+            entry.isdir = true;
+            entry.mountpoint = true;
+            return true;
+        }
+        if (item.type == DT_DIR) {
+            entry.isdir = true;
+            return true;
+        }
+
+        struct statx st;
+        const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_MTIME;
+        const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+        int rc;
+        if (m_fd >= 0) {
+            rc = ::statx(m_fd, name, flags, mask, &st);
+        } else {
+            const std::string full = joinpath(m_path, entry.name);
+            rc = ::statx(AT_FDCWD, full.c_str(), flags, mask, &st);
+        }
+        if (rc != 0)
+            continue; // vanished since the listing was read
+        entry.mtime = st.stx_mtime.tv_sec;
+        if (S_ISDIR(st.stx_mode)) {
+            entry.isdir = true;
+            return true;
+        }
+        entry.size = static_cast<double>(st.stx_size);
+        if ((st.stx_attributes_mask & STATX_ATTR_COMPRESSED) && (st.stx_attributes & STATX_ATTR_COMPRESSED)) {
+            entry.compressed = true;
+            entry.ondisc = (st.stx_mask & STATX_BLOCKS) ? static_cast<double>(st.stx_blocks) * 512 : -1;
+        }
+        return true;
+    }
+    return false;
+}
+
+PosixDirLister::PosixDirLister(MountTable mounts)
+    : m_mounts(std::move(mounts))
+    , m_buffer(64 * 1024)
+{
+}
+
+PosixDirLister::~PosixDirLister()
+{
+    for (PosixListing* l : m_live)
+        l->m_owner = nullptr;
+}
+
+// The real path of a directory to be listed. Paths below the last path resolved map by text, since the
+// walker only descends into entries that are directories, never links; anything else goes through
+// realpath() once and becomes the new anchor. below tells whether path lies strictly below the anchor.
+std::string PosixDirLister::realdir(const std::string& path, bool& below)
+{
+    below = false;
+    if (m_anchored) {
+        if (path == m_anchor)
+            return m_anchorreal;
+        const bool under = m_anchor == "/" ? path.size() > 1 && path[0] == '/'
+                                           : path.size() > m_anchor.size()
+                && path.compare(0, m_anchor.size(), m_anchor) == 0 && path[m_anchor.size()] == '/';
+        if (under) {
+            below = true;
+            std::string_view rest(path);
+            rest.remove_prefix(m_anchor == "/" ? 1 : m_anchor.size() + 1);
+            return joinpath(m_anchorreal, rest);
+        }
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    m_anchor = path;
+    m_anchorreal = resolved ? resolved : path;
+    m_anchored = true;
+    std::free(resolved);
+    return m_anchorreal;
+}
+
+std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
+{
+    bool below = false;
+    std::string real = realdir(path, below);
+    // Below the scan root no link is followed, not even one put in place of a directory since it was listed.
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (below ? O_NOFOLLOW : 0);
+
+    auto opendir = [&]() {
+        PosixListing* top = m_live.empty() ? nullptr : m_live.back();
+        const std::size_t slash = path.rfind('/');
+        if (below && top && top->m_fd >= 0 && slash != std::string::npos) {
+            const std::string_view parent
+                = slash == 0 ? std::string_view("/") : std::string_view(path).substr(0, slash);
+            if (parent == top->m_path)
+                return ::openat(top->m_fd, path.c_str() + slash + 1, flags);
+        }
+        return ::open(path.c_str(), flags);
+    };
+    int fd = opendir();
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE)) {
+        // Out of descriptors (the process may hold many elsewhere): give up ours and try again.
+        for (; m_firstopen < m_live.size(); ++m_firstopen)
+            m_live[m_firstopen]->closefd();
+        fd = opendir();
+    }
+    if (fd < 0)
+        return nullptr;
+
+    auto listing = std::make_unique<PosixListing>(this, fd, path);
+    listing->m_holdsmounts = m_mounts.holdsmountpoint(real);
+    if (listing->m_holdsmounts)
+        listing->m_realpath = std::move(real);
+    for (;;) {
+        const ssize_t n = ::getdents64(fd, m_buffer.data(), m_buffer.size());
+        if (n <= 0)
+            break; // the end, or an error part way: what was read is listed
+        for (ssize_t pos = 0; pos < n;) {
+            const auto* d = reinterpret_cast<const struct dirent64*>(m_buffer.data() + pos);
+            pos += d->d_reclen;
+            const std::size_t len = std::strlen(d->d_name);
+            listing->m_items.push_back(
+                { static_cast<std::uint32_t>(listing->m_names.size()), static_cast<std::uint16_t>(len), d->d_type });
+            listing->m_names.append(d->d_name, len + 1);
+        }
+    }
+
+    m_live.push_back(listing.get());
+    if (m_live.size() - m_firstopen > MaxOpen)
+        m_live[m_firstopen++]->closefd();
+    return listing;
+}
+
+void PosixDirLister::forget(PosixListing* listing)
+{
+    for (std::size_t i = m_live.size(); i-- > 0;) {
+        if (m_live[i] == listing) {
+            m_live.erase(m_live.begin() + static_cast<std::ptrdiff_t>(i));
+            if (i < m_firstopen)
+                --m_firstopen;
+            return;
+        }
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "ScanSink.h"
+#include "ScanValues.h"
+
+#include <QThread>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace qv {
+
+class DirLister;
+class VolumeQuery;
+
+// The two steps of a scan that touch the main window. Both run on the GUI thread while the scan thread
+// waits for them, so they may read and write the records freely.
+class ScanDisplay
+{
+public:
+    virtual ~ScanDisplay() = default;
+    // Removes every node of the tree view. The records the nodes show are released right after.
+    virtual void emptytree() = 0;
+    // Fills the tree view from values.scanroot, which is summed and has its labelwidth.
+    virtual void showtree() = 0;
+};
+
+// What one scan works with. Everything referred to must outlive the thread.
+struct ScanServices
+{
+    ScanValues& values;
+    VolumeQuery& volumes;
+    // Makes the lister for this scan; called once, on the scan thread (the POSIX lister reads the mount
+    // table when it is made).
+    std::function<std::unique_ptr<DirLister>()> makelister;
+    ScanSink& sink; // status texts, posted from the scan thread
+    ScanDisplay& display;
+    // Runs on the thread that made the QVMakeTree once the scan has ended (completed, aborted or with the
+    // hand-overs cancelled). Connected before the thread starts, so it is never missed.
+    std::function<void()> ended;
+};
+
+// One scan from start to end on its own thread: releases the previous scan's records (after having the
+// tree view emptied), queries the volume, walks values.scanpath, and unless aborted sums the tree, has
+// the tree view filled and reports the free space. Construction starts the thread. Sets scaninprogress
+// while it runs, clears scanabort when it starts and both flags when it ends.
+//
+// Status texts go to the sink in this order: the walker's texts, then (unless aborted)
+// "Scan Complete Preparing Display..." and "Freespace on Drive <mount point> is <MB>MB".
+class QVMakeTree : public QThread
+{
+    Q_OBJECT
+public:
+    explicit QVMakeTree(const ScanServices& services, QObject* parent = nullptr);
+    // Waits for a running thread after cancelling its hand-overs.
+    ~QVMakeTree() override;
+
+    // GUI thread only, when the window goes away: every hand-over waiting or to come is refused, so the
+    // scan thread never waits for a GUI thread that no longer runs its events. A refused hand-over ends
+    // the scan at once, without touching the records again.
+    void cancelhandovers();
+
+protected:
+    void run() override;
+
+private:
+    struct HandOver
+    {
+        std::mutex lock;
+        std::condition_variable changed;
+        bool cancelled = false;
+    };
+
+    // Runs fn on the GUI thread and waits until it has run; false when it was refused or cancelled.
+    bool ongui(std::function<void()> fn);
+    void body();
+
+    ScanServices m_services;
+    std::shared_ptr<HandOver> m_handover = std::make_shared<HandOver>();
+};
+
+} // namespace qv

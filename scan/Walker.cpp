@@ -1,0 +1,110 @@
+#include "Walker.h"
+
+#include "DirLister.h"
+#include "PathJoin.h"
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace qv {
+namespace {
+
+// Longest path a directory and an entry name may form, with the separator and the terminator counted.
+constexpr std::size_t PathLimit = 4095;
+
+// One directory being walked: what a recursive walker would keep on its stack frame.
+struct Frame
+{
+    Frame(dirrec* r, std::string p, std::unique_ptr<DirListing> l)
+        : record(r)
+        , path(std::move(p))
+        , listing(std::move(l))
+        , index(r)
+    {
+    }
+    dirrec* record;
+    std::string path;
+    std::unique_ptr<DirListing> listing;
+    SiblingIndex index;
+    int entries = 0; // since the last progress text
+    int messages = 0; // progress texts posted
+};
+
+} // namespace
+
+void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
+{
+    // The directories from r down to the one being read. Frames are heap blocks, so a reference to one
+    // stays valid while deeper ones are pushed.
+    std::vector<std::unique_ptr<Frame>> stack;
+    bool aborted = false;
+    auto stopped = [&]() {
+        if (!aborted && ctx.scanabort.load(std::memory_order_relaxed) != 0)
+            aborted = true;
+        return aborted;
+    };
+    auto enter = [&](dirrec* d, std::string p) {
+        std::unique_ptr<DirListing> listing = ctx.lister.open(p);
+        if (!listing) {
+            std::fprintf(stderr, "\ndirwalk function: can't open %s\n", p.c_str());
+            return false;
+        }
+        stack.push_back(std::make_unique<Frame>(d, std::move(p), std::move(listing)));
+        return true;
+    };
+    // Counts one entry of f; a progress text follows every 101 entries of one directory. Directories count
+    // once their subtree is done.
+    auto count = [&](Frame& f) {
+        if (++f.entries > 100 && !stopped()) {
+            ++f.messages;
+            f.entries = 0;
+            ctx.sink.status(f.path + "  Processed " + std::to_string(100 * f.messages) + " Files");
+        }
+    };
+    // The parent's side of a subdirectory that is done: the path once more, then the count.
+    auto leave = [&](Frame& parent, const std::string& full) {
+        if (stopped())
+            return;
+        ctx.sink.status(full);
+        count(parent);
+    };
+
+    enter(r, path);
+    DirEntry e;
+    while (!stack.empty()) {
+        Frame& f = *stack.back();
+        if (stopped() || !f.listing->next(e)) {
+            std::string done = std::move(f.path);
+            stack.pop_back(); // ends the listing before the parent goes on
+            if (!stack.empty())
+                leave(*stack.back(), done);
+            continue;
+        }
+        if (e.name == "." || e.name == "..")
+            continue;
+        if (f.path.size() + e.name.size() + 2 > PathLimit) {
+            std::fprintf(stderr, "\ndirwalk: name %s/%.*s too long\n", f.path.c_str(), static_cast<int>(e.name.size()),
+                e.name.data());
+            continue;
+        }
+        if (e.isdir) {
+            std::string full = joinpath(f.path, e.name);
+            ctx.sink.status(full);
+            dirrec* d = nullptr;
+            adddir(ctx.arena, f.record, e.name, &d, &f.index);
+            // A mount point is recorded like any directory but never entered.
+            if (e.mountpoint || !enter(d, full))
+                leave(f, full);
+            continue;
+        }
+        const double nominal = e.size;
+        const double ondisc = e.compressed && e.ondisc >= 0 ? e.ondisc : nominal;
+        const Rounding rounding { ctx.clustersize, ctx.whatifkb.load(std::memory_order_relaxed) };
+        dirrec* g = nullptr;
+        addgroup(ctx.arena, f.record, groupname(e.name), KindGroup, nominal, ondisc, rounding, &g, &f.index);
+        count(f);
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,612 @@
+// The main window driven as the user drives it: start-up with the settings file, Select and scan, stop,
+// a new Select during a scan, double-click, close. Scans run over an in-memory tree whose listings can
+// be held at a gate, so a scan stays open for as long as a test needs.
+#include "ColourRangeTable.h"
+#include "DirectoryList.h"
+#include "Feedback.h"
+#include "Labels.h"
+#include "MakeWindows.h"
+#include "Placement.h"
+#include "QVMakeTreeFakes.h"
+#include "RegFileStore.h"
+#include "ScanTreeModel.h"
+#include "ScanTreeView.h"
+#include "TQVForm1.h"
+#include "TQVForm2.h"
+#include "TQVdiag1.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+class RecordingFeedback : public Feedback
+{
+public:
+    void beep() override { ++beeps; }
+    void errorreport(const QString& message) override { errors << message; }
+    void message(QWidget*, const QString& text) override { messages << text; }
+    int beeps = 0;
+    QStringList errors;
+    QStringList messages;
+};
+
+const QString FreeText = QStringLiteral("Freespace on Drive / is       1.5MB");
+
+struct Program
+{
+    QTemporaryDir config;
+    ScanValues values;
+    ColourRangeTable colours;
+    RecordingFeedback feedback;
+    FakeVolumes volumes;
+    FakeFiles files;
+    std::unique_ptr<RegFileStore> store;
+    Windows windows;
+    std::unique_ptr<TQVForm1> main;
+
+    explicit Program(const std::string& reg = {})
+    {
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        if (!reg.empty()) {
+            QDir(config.path()).mkpath(QStringLiteral("Tavenbrook"));
+            QFile f(regpath());
+            f.open(QIODevice::WriteOnly);
+            f.write(("REGEDIT4\n\n" + reg).c_str());
+        }
+        store = std::make_unique<RegFileStore>();
+        volumes.answer = { "/", "ext4", true, 4096, 100, 1572864 };
+        files.file("/data/a/x.txt", 5000);
+        files.file("/data/a/y.TXT", 100);
+        files.file("/data/b.c", 10);
+        files.file("/data/README", 1);
+        files.file("/other/z.txt", 1);
+        main = makewindows(
+            Services { values, colours, *store, feedback, volumes, [this] { return files.lister(); } }, windows);
+    }
+
+    QString regpath() const { return config.filePath(QStringLiteral("Tavenbrook/Quorvane.reg")); }
+    QByteArray regtext() const
+    {
+        QFile f(regpath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Shows the main window and waits until its start-up has opened the Select Directory dialog.
+    bool start()
+    {
+        main->show();
+        main->activateWindow();
+        return QTest::qWaitForWindowActive(main.get()) && QTest::qWaitFor([&] { return select()->isVisible(); });
+    }
+    TQVForm2* select() const { return windows.form2; }
+    QLabel* status() const { return main->findChild<QLabel*>(QStringLiteral("QVstatusbar")); }
+    QAbstractButton* stop() const { return main->findChild<QAbstractButton*>(QStringLiteral("QVstopbtn")); }
+    QPushButton* button(const char* name) const { return select()->findChild<QPushButton*>(QString::fromLatin1(name)); }
+    QAction* action(const char* name) const { return main->findChild<QAction*>(QString::fromLatin1(name)); }
+    ScanTreeModel& model() const { return main->treemodel(); }
+
+    // Chooses dir in the Select Directory dialog and presses Select.
+    void choose(const std::string& dir)
+    {
+        if (!select()->isVisible())
+            action("QVMIselect")->trigger();
+        select()->directorylist()->setdirectory(dir);
+        QTest::mouseClick(button("QVF2selectbtn"), Qt::LeftButton);
+    }
+    bool scanned() const
+    {
+        return QTest::qWaitFor([&] { return !main->scanrunning() && values.scaninprogress == 0; }, 10000);
+    }
+};
+
+QRect bounds(const QWidget* w)
+{
+    return outerbounds(w);
+}
+
+TEST(MainWindowStartup, FirstStartWithoutSettingsUsesTheLayoutAndOpensSelectCentred)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    EXPECT_EQ(bounds(p.main.get()), QRect(22, 32, 703, 397));
+    EXPECT_EQ(p.values.whatifkb, 4);
+    EXPECT_EQ(p.select()->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(bounds(p.select()).topLeft(), centredover(bounds(p.main.get()), bounds(p.select()).size()));
+    EXPECT_TRUE(p.feedback.errors.isEmpty());
+    EXPECT_FALSE(QFile::exists(p.regpath())); // reading never creates anything
+    EXPECT_EQ(p.main->windowTitle(), QStringLiteral("Quorvane by Tavenbrook"));
+    EXPECT_FALSE(p.main->startupdone());
+
+    // Cancel: nothing is scanned, tree and status line stay empty.
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    EXPECT_FALSE(p.select()->isVisible());
+    EXPECT_TRUE(p.main->startupdone());
+    EXPECT_EQ(p.status()->text(), QString());
+    EXPECT_EQ(p.model().rowCount(), 0);
+    EXPECT_FALSE(p.main->scanrunning());
+    EXPECT_TRUE(p.volumes.asked().empty());
+
+    // Another activation later does not start up again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    p.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p.main.get()));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(p.select()->isVisible());
+}
+
+TEST(MainWindowStartup, OnlyTheStoredValuesChange)
+{
+    Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n"
+              "\"Left\"=dword:00000064\n"
+              "\"Width\"=dword:000001f4\n");
+    ASSERT_TRUE(p.start());
+    EXPECT_EQ(bounds(p.main.get()), QRect(100, 32, 500, 397));
+    EXPECT_EQ(p.values.whatifkb, 4);
+    EXPECT_TRUE(p.feedback.errors.isEmpty());
+    EXPECT_EQ(bounds(p.select()).topLeft(), centredover(QRect(100, 32, 500, 397), bounds(p.select()).size()));
+}
+
+TEST(MainWindowStartup, AllValuesAndTheColourTableAreRead)
+{
+    Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n"
+              "\"WhatIf\"=\"16\"\n\"Left\"=dword:00000010\n\"Top\"=dword:00000014\n"
+              "\"Width\"=dword:00000258\n\"Height\"=dword:00000190\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\ColRange]\n"
+              "\"0\"=\"8\\\\           1000\"\n\"1\"=\"7\\\\           2000\"\n\"2\"=\"6\\\\           3000\"\n"
+              "\"3\"=\"5\\\\           4000\"\n\"4\"=\"4\\\\           5000\"\n\"5\"=\"3\\\\           6000\"\n"
+              "\"6\"=\"2\\\\           7000\"\n\"7\"=\"1\\\\           8000\"\n");
+    ASSERT_TRUE(p.start());
+    EXPECT_EQ(bounds(p.main.get()), QRect(16, 20, 600, 400));
+    EXPECT_EQ(p.values.whatifkb, 16);
+    EXPECT_EQ(p.colours.range(1).colour, 8);
+    EXPECT_EQ(p.colours.range(8).bound, 8000);
+    EXPECT_TRUE(p.feedback.errors.isEmpty()) << p.feedback.errors.join(", ").toStdString();
+}
+
+TEST(MainWindowStartup, AValueOfTheWrongTypeIsReportedOnceAndKeepsItsDefault)
+{
+    Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n"
+              "\"WhatIf\"=dword:00000008\n\"Left\"=\"100\"\n\"Top\"=dword:00000028\n\"Height\"=\"tall\"\n");
+    ASSERT_TRUE(p.start());
+    EXPECT_EQ(bounds(p.main.get()), QRect(22, 40, 703, 397));
+    EXPECT_EQ(p.values.whatifkb, 4);
+    EXPECT_EQ(p.feedback.errors,
+        (QStringList {
+            "Invalid data type for 'WhatIf'", "Invalid data type for 'Left'", "Invalid data type for 'Height'" }));
+    // The start-up went on, and happens once.
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    p.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p.main.get()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p.feedback.errors.size(), 3);
+}
+
+TEST(MainWindowStartup, WhatIfMustBeAPositiveDecimalInteger)
+{
+    const std::vector<std::pair<std::string, int>> cases
+        = { { "8", 8 }, { "32", 32 }, { "1", 1 }, { "0", 4 }, { "-4", 4 }, { "abc", 4 }, { "", 4 }, { "+8", 4 },
+              { "8 ", 4 }, { " 8", 4 }, { "0x10", 4 }, { "99999999999", 4 } };
+    for (const auto& [text, whatif] : cases) {
+        Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"WhatIf\"=\"" + text + "\"\n");
+        ASSERT_TRUE(p.start()) << text;
+        EXPECT_EQ(p.values.whatifkb, whatif) << text;
+        EXPECT_EQ(p.feedback.errors.size(), whatif == 4 ? 1 : 0) << text;
+    }
+}
+
+TEST(MainWindowMenu, CaptionsAndNamesWithoutShortcuts)
+{
+    Program p;
+    const std::vector<std::pair<const char*, const char*>> items = {
+        { "QVMIselect", "&Select" },
+        { "QVMIexit", "E&xit" },
+        { "ColoursRanges1", "Change Colour Ranges" },
+        { "ShowColourRanges1", "Show    Colour Ranges" },
+        { "WhatIf1", "What If" },
+        { "QVMIhelp", "&Help" },
+        { "QVMIabout", "&About" },
+        { "History1", "History" },
+        { "Warranty1", "Warranty" },
+    };
+    for (const auto& [name, text] : items) {
+        QAction* a = p.action(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text().toStdString(), text);
+        EXPECT_TRUE(a->shortcut().isEmpty()) << name;
+    }
+    const QMenuBar* bar = p.main->menuBar();
+    EXPECT_EQ(bar->objectName(), QStringLiteral("QVMainMenu"));
+    QStringList menus;
+    for (const QAction* a : bar->actions())
+        menus << a->menu()->objectName() + QLatin1Char('=') + a->text();
+    EXPECT_EQ(menus, (QStringList { "QVMMfile=&File", "Otions1=&Options", "QVMMhelp=&Help" }));
+    EXPECT_TRUE(p.action("QVMIline1")->isSeparator());
+    // Windows not in the program: their items do nothing.
+    for (const char* name :
+        { "ColoursRanges1", "ShowColourRanges1", "WhatIf1", "QVMIhelp", "QVMIabout", "History1", "Warranty1" })
+        p.action(name)->trigger();
+    EXPECT_TRUE(p.feedback.errors.isEmpty());
+}
+
+TEST(MainWindowMenu, HelpGoesToTheHelpHookWithItsKeyword)
+{
+    Program p;
+    QStringList keywords;
+    p.windows.help = [&](const QString& k) { keywords << k; };
+    p.action("QVMIhelp")->trigger();
+    ASSERT_TRUE(p.start());
+    QTest::mouseClick(p.button("QVf2helpbtn"), Qt::LeftButton);
+    EXPECT_TRUE(p.select()->isVisible()); // Help leaves the dialog open
+    EXPECT_EQ(keywords, (QStringList { "Main", "File Menu" }));
+}
+
+TEST(MainWindowScan, SelectScansAndShowsTheLabelledTree)
+{
+    Program p;
+    QAbstractItemModelTester tester(&p.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_TRUE(p.start());
+    p.choose("/data/");
+    EXPECT_FALSE(p.select()->isVisible());
+    EXPECT_EQ(p.values.scanpath, "/data");
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), FreeText);
+
+    ScanTreeModel& m = p.model();
+    const ScanTreeView& view = p.main->treeview();
+    ASSERT_EQ(m.rowCount(), 1);
+    const QModelIndex root = m.index(0, 0);
+    const dirrec* r = m.record(root);
+    ASSERT_EQ(r, p.values.scanroot);
+    EXPECT_EQ(m.data(root).toString(), buildlabel(*r, 0, 32));
+    EXPECT_TRUE(m.data(root).toString().startsWith(QStringLiteral("/data ...")));
+    EXPECT_TRUE(view.isExpanded(root));
+    ASSERT_EQ(m.rowCount(root), 3);
+    QStringList names;
+    for (int row = 0; row < m.rowCount(root); ++row) {
+        const QModelIndex child = m.index(row, 0, root);
+        EXPECT_FALSE(view.isExpanded(child));
+        const dirrec* c = m.record(child);
+        names << QString::fromUtf8(c->name().data(), c->namelen);
+        EXPECT_EQ(m.data(child).toString(), buildlabel(*c, 2, 32));
+        EXPECT_EQ(c->stateimage, ColourOfSize(p.colours, c->space));
+    }
+    EXPECT_EQ(names, (QStringList { "a", "*.", "*.C" }));
+    // Below a: its one group, two levels down.
+    const QModelIndex a = m.index(0, 0, root);
+    ASSERT_EQ(m.rowCount(a), 1);
+    EXPECT_EQ(m.data(m.index(0, 0, a)).toString(), buildlabel(*m.record(m.index(0, 0, a)), 4, 32));
+    EXPECT_EQ(m.record(m.index(0, 0, a))->count, 2u);
+}
+
+TEST(MainWindowScan, StopDuringAScanLeavesTheAbortTextAndAnEmptyTree)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    ASSERT_EQ(p.model().rowCount(), 1);
+
+    p.files.gate("/data/a");
+    p.choose("/data");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held() && p.values.scaninprogress == 1; }, 10000));
+    EXPECT_EQ(p.model().rowCount(), 0); // emptied when the scan began
+    QTest::mouseClick(p.stop(), Qt::LeftButton);
+    EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
+    EXPECT_EQ(p.main->focusWidget(), p.status());
+    EXPECT_EQ(p.values.scanabort, 1);
+
+    p.files.opengates();
+    ASSERT_TRUE(p.scanned());
+    QTest::qWait(50); // several status ticks: nothing of the stopped scan may show
+    EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
+    EXPECT_EQ(p.model().rowCount(), 0);
+    EXPECT_EQ(p.values.scanabort, 0);
+    EXPECT_FALSE(p.windows.diag1->isVisible());
+
+    // The next scan works.
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), FreeText);
+    EXPECT_EQ(p.model().rowCount(), 1);
+}
+
+TEST(MainWindowScan, StopWithoutAScanShowsTheNoScanDialogCentredOnTheScreen)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    QTest::mouseClick(p.stop(), Qt::LeftButton);
+    TQVdiag1* dialog = p.windows.diag1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quorvane Dialog"));
+    EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(dialog->size(), QSize(311, 100));
+    EXPECT_EQ(bounds(dialog).topLeft(), centredonscreen(screensize(), bounds(dialog).size()));
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("QVD1text"))->text(),
+        QStringLiteral("No Directory Scan In Progress"));
+    EXPECT_EQ(p.status()->text(), QString());
+    QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("QVD1button")), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(p.values.scanabort, 0);
+}
+
+TEST(MainWindowScan, SelectDuringAScanStopsItAndScansTheNewDirectoryAfterIt)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.files.gate("/data/a");
+    p.choose("/data");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held(); }, 10000));
+
+    p.choose("/other");
+    EXPECT_EQ(p.status()->text(), QStringLiteral("/other"));
+    EXPECT_EQ(p.values.scanabort, 1);
+    EXPECT_TRUE(p.main->scanrunning());
+    EXPECT_EQ(p.values.scanpath, "/data"); // not touched while the first scan runs
+    EXPECT_EQ(p.volumes.asked(), (std::vector<std::string> { "/data" }));
+
+    p.files.opengates();
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), FreeText);
+    EXPECT_EQ(p.volumes.asked(), (std::vector<std::string> { "/data", "/other" }));
+    EXPECT_EQ(p.files.opened(), (std::vector<std::string> { "/data", "/data/a", "/other" }));
+    ASSERT_EQ(p.model().rowCount(), 1);
+    EXPECT_EQ(p.model().record(p.model().index(0, 0))->name(), "/other");
+}
+
+TEST(MainWindowScan, StopAlsoCancelsAScanWaitingForTheRunningOne)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.files.gate("/data/a");
+    p.choose("/data");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held(); }, 10000));
+    p.choose("/other");
+    QTest::mouseClick(p.stop(), Qt::LeftButton);
+    p.files.opengates();
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
+    EXPECT_EQ(p.volumes.asked(), (std::vector<std::string> { "/data" }));
+}
+
+struct Clicks
+{
+    Program& p;
+    QModelIndex index(int row, const QModelIndex& parent = {}) const { return p.model().index(row, 0, parent); }
+    QPoint centre(const QModelIndex& i) const { return p.main->treeview().visualRect(i).center(); }
+    void doubleclick(const QPoint& at) const
+    {
+        QWidget* viewport = p.main->treeview().viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    }
+};
+
+TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
+{
+    Program p;
+    QWidget detail;
+    p.windows.form4 = &detail;
+    std::vector<const dirrec*> filled;
+    p.windows.filldetail = [&](const dirrec& r) { filled.push_back(&r); };
+    ASSERT_TRUE(p.start());
+
+    // An empty tree: nothing.
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    const Clicks c { p };
+    c.doubleclick(QPoint(20, 20));
+    EXPECT_TRUE(filled.empty());
+
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    const QModelIndex root = c.index(0);
+    ASSERT_TRUE(p.main->treeview().isExpanded(root));
+
+    // A directory node.
+    c.doubleclick(c.centre(c.index(0, root)));
+    EXPECT_TRUE(filled.empty());
+    EXPECT_FALSE(detail.isVisible());
+
+    // The group *.C: filled with its record, placed from the main window and the press.
+    const QModelIndex group = c.index(2, root);
+    const QPoint at = c.centre(group);
+    c.doubleclick(at);
+    ASSERT_EQ(filled.size(), 1u);
+    EXPECT_EQ(filled[0], p.model().record(group));
+    EXPECT_EQ(filled[0]->name(), "*.C");
+    EXPECT_EQ(p.main->treeview().lastpress(), at);
+    EXPECT_TRUE(detail.isVisible());
+    const QRect main = bounds(p.main.get());
+    EXPECT_EQ(bounds(&detail).topLeft(), QPoint(main.left() + main.width() / 2, main.top() + at.y() + 60));
+}
+
+TEST(MainWindowClose, SavesTheGeometryAsIntegersAndNeverTheWhatIfSize)
+{
+    Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"WhatIf\"=\"8\"\n");
+    ASSERT_TRUE(p.start());
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    placeat(p.main.get(), QPoint(50, 60));
+    p.values.whatifkb = 16;
+    QSignalSpy closed(p.main.get(), &TQVForm1::closed);
+    p.action("QVMIexit")->trigger();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(p.main->isVisible());
+
+    RegFileStore store(p.regpath().toStdString());
+    const QRect b = bounds(p.main.get());
+    EXPECT_EQ(store.readInteger(ValuesKey, "Left"), 50);
+    EXPECT_EQ(store.readInteger(ValuesKey, "Top"), 60);
+    EXPECT_EQ(store.readInteger(ValuesKey, "Width"), b.width());
+    EXPECT_EQ(store.readInteger(ValuesKey, "Height"), b.height());
+    EXPECT_EQ(store.readString(ValuesKey, "WhatIf"), "8");
+    EXPECT_TRUE(p.feedback.errors.isEmpty());
+}
+
+TEST(MainWindowClose, AFailedSaveIsReportedAndTheWindowStillCloses)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    // A file where the settings directory should be: nothing can be written.
+    QFile blocker(p.config.filePath(QStringLiteral("Tavenbrook")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QSignalSpy closed(p.main.get(), &TQVForm1::closed);
+    p.main->close();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(p.feedback.errors, QStringList { "Failed to set data for 'Left'" });
+}
+
+TEST(MainWindowClose, ClosingDuringAScanStopsItQuickly)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.files.gate("/data/a");
+    p.choose("/data");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held(); }, 10000));
+    // The scan notices the stop soon after the close began.
+    QTimer::singleShot(50, [&] { p.files.opengates(); });
+    QElapsedTimer clock;
+    clock.start();
+    p.main->close();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(p.main->scanstuck());
+    EXPECT_FALSE(p.main->scanrunning());
+    EXPECT_EQ(p.values.scaninprogress, 0);
+    EXPECT_EQ(p.model().rowCount(), 0);
+    RegFileStore store(p.regpath().toStdString());
+    EXPECT_TRUE(store.valueExists(ValuesKey, "Left"));
+}
+
+TEST(MainWindowClose, ClosingWhileTheScanIsStuckEndsWithinASecond)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    p.files.gate("/data/a");
+    p.choose("/data");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held(); }, 10000));
+    QElapsedTimer clock;
+    clock.start();
+    p.main->close();
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(p.main->scanstuck());
+    EXPECT_TRUE(RegFileStore(p.regpath().toStdString()).valueExists(ValuesKey, "Height"));
+
+    // When it comes back from the kernel it ends without touching the window again.
+    const QString status = p.status()->text();
+    p.files.opengates();
+    ASSERT_TRUE(p.scanned());
+    QTest::qWait(50);
+    EXPECT_EQ(p.status()->text(), status);
+    EXPECT_EQ(p.model().rowCount(), 0);
+}
+
+TEST(SelectDialog, LayoutAndNames)
+{
+    Program p;
+    TQVForm2* d = p.select();
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Quorvane Select Directory"));
+    EXPECT_EQ(d->size(), QSize(332, 175));
+    const std::vector<std::tuple<const char*, const char*, int>> buttons
+        = { { "QVF2selectbtn", "Select", 16 }, { "QVF2cancelbtn", "Cancel", 64 }, { "QVf2helpbtn", "Help", 112 } };
+    for (const auto& [name, text, top] : buttons) {
+        const QPushButton* b = p.button(name);
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->text().toStdString(), text);
+        EXPECT_EQ(b->geometry(), QRect(8, top, 59, 33));
+        EXPECT_FALSE(b->isDefault());
+        EXPECT_FALSE(b->autoDefault());
+    }
+    EXPECT_NE(d->findChild<QWidget*>(QStringLiteral("QVF2driveselect")), nullptr);
+    EXPECT_NE(d->findChild<QWidget*>(QStringLiteral("QVF2dirselect")), nullptr);
+    // At start: the working directory.
+    EXPECT_EQ(d->directorylist()->directory(), QDir::currentPath().toStdString());
+}
+
+TEST(SelectDialog, EnterPressesOnlyTheFocusedButtonAndEscapeNone)
+{
+    QTemporaryDir tmp;
+    const std::string root = tmp.path().toStdString();
+    QDir(tmp.path()).mkpath(QStringLiteral("sub/deeper"));
+    Program p;
+    std::vector<std::string> selected;
+    p.select()->select = [&](const std::string& path) { selected.push_back(path); };
+    ASSERT_TRUE(p.start());
+    TQVForm2* d = p.select();
+    DirectoryList* list = d->directorylist();
+    list->setdirectory(root);
+
+    // Escape: nothing.
+    QTest::keyClick(d, Qt::Key_Escape);
+    EXPECT_TRUE(d->isVisible());
+    // Enter in the list opens the highlighted row, and presses no button.
+    list->setFocus();
+    list->setCurrentRow(list->count() - 1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(list->directory(), root + "/sub");
+    EXPECT_TRUE(selected.empty());
+    // Enter on Help: help only.
+    QStringList keywords;
+    p.windows.help = [&](const QString& k) { keywords << k; };
+    p.button("QVf2helpbtn")->setFocus();
+    QTest::keyClick(p.button("QVf2helpbtn"), Qt::Key_Return);
+    EXPECT_EQ(keywords, QStringList { "File Menu" });
+    EXPECT_TRUE(d->isVisible());
+    // Enter on Cancel hides without selecting.
+    p.button("QVF2cancelbtn")->setFocus();
+    QTest::keyClick(p.button("QVF2cancelbtn"), Qt::Key_Enter);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_TRUE(selected.empty());
+
+    // Shown again: same directory; a row only highlighted is the one selected.
+    p.action("QVMIselect")->trigger();
+    ASSERT_TRUE(d->isVisible());
+    EXPECT_EQ(list->directory(), root + "/sub");
+    list->setCurrentRow(list->count() - 1);
+    p.button("QVF2selectbtn")->setFocus();
+    QTest::keyClick(p.button("QVF2selectbtn"), Qt::Key_Return);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(selected, std::vector<std::string> { root + "/sub/deeper" });
+}
+
+TEST(SelectDialog, TheRootIsSelectedWithItsSlashAndTheStatusLineShowsThePath)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.select()->directorylist()->setdrive("/");
+    p.select()->directorylist()->setdirectory("/");
+    p.files.dir("/");
+    QTest::mouseClick(p.button("QVF2selectbtn"), Qt::LeftButton);
+    EXPECT_EQ(p.values.scanpath, "/");
+    EXPECT_EQ(p.status()->text(), QStringLiteral("/"));
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.values.scanroot->name(), "/");
+}
+
+} // namespace

@@ -1,0 +1,217 @@
+#include "PosixDirLister.h"
+
+#include "TempTree.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <thread>
+
+using namespace qv;
+
+namespace {
+
+struct Seen
+{
+    bool isdir = false;
+    bool mountpoint = false;
+    bool compressed = false;
+    double size = 0;
+    std::int64_t mtime = 0;
+};
+
+// Everything one listing gives, by name.
+std::map<std::string, Seen> listall(DirLister& lister, const std::string& path)
+{
+    std::map<std::string, Seen> all;
+    auto listing = lister.open(path);
+    EXPECT_TRUE(listing) << path;
+    if (!listing)
+        return all;
+    DirEntry e;
+    while (listing->next(e)) {
+        EXPECT_FALSE(all.count(std::string(e.name))) << "listed twice: " << e.name;
+        all[std::string(e.name)] = { e.isdir, e.mountpoint, e.compressed, e.size, e.mtime };
+    }
+    return all;
+}
+
+} // namespace
+
+TEST(PosixDirLister, EntriesWithTheirSizesAndKinds)
+{
+    TempTree t;
+    t.dir("sub");
+    t.file("data.bin", 5000, true);
+    t.file("sparse.img", 3LL << 30); // nominal size, whatever is allocated
+    t.file("big", (4LL << 30) + 5);
+    t.file("empty");
+    t.symlink("/nowhere/at/all", "dangling");
+    t.symlink("..", "up");
+    t.symlink("sub", "tosub");
+    t.hardlink("data.bin", "again.bin");
+    struct timespec times[2] = { { 946683000, 0 }, { 946683000, 0 } }; // 1999-12-31 23:30 UTC
+    ASSERT_EQ(::utimensat(AT_FDCWD, t.at("empty").c_str(), times, 0), 0);
+
+    PosixDirLister lister(MountTable {});
+    const auto all = listall(lister, t.root());
+    ASSERT_EQ(all.size(), 11u);
+    EXPECT_TRUE(all.at(".").isdir);
+    EXPECT_TRUE(all.at("..").isdir);
+    EXPECT_TRUE(all.at("sub").isdir);
+    EXPECT_FALSE(all.at("sub").mountpoint);
+
+    struct File
+    {
+        const char* name;
+        double size;
+    };
+    const File files[] = {
+        { "data.bin", 5000 },
+        { "again.bin", 5000 }, // a hard link counts once per name
+        { "sparse.img", 3.0 * (1LL << 30) },
+        { "big", 4294967301.0 },
+        { "empty", 0 },
+        { "dangling", 15 }, // links: their own size, never followed
+        { "up", 2 },
+        { "tosub", 3 },
+    };
+    for (const File& f : files) {
+        const Seen& s = all.at(f.name);
+        EXPECT_FALSE(s.isdir) << f.name;
+        EXPECT_FALSE(s.compressed) << f.name;
+        EXPECT_EQ(s.size, f.size) << f.name;
+    }
+    EXPECT_EQ(all.at("empty").mtime, 946683000);
+}
+
+TEST(PosixDirLister, FifoIsAFileAndNeverOpened)
+{
+    TempTree t;
+    t.fifo("pipe");
+    // Opening the FIFO for reading would block until a writer comes: the watchdog plays that writer, so a
+    // wrong lister fails this test instead of hanging it.
+    std::atomic<bool> done = false, rescued = false;
+    const std::string pipe = t.at("pipe");
+    std::thread watchdog([&]() {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!done) {
+            rescued = true;
+            const int fd = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    PosixDirLister lister(MountTable {});
+    const auto all = listall(lister, t.root());
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(rescued);
+    ASSERT_TRUE(all.count("pipe"));
+    EXPECT_FALSE(all.at("pipe").isdir);
+    EXPECT_EQ(all.at("pipe").size, 0);
+}
+
+TEST(PosixDirLister, RawNameBytes)
+{
+    TempTree t;
+    const std::vector<std::string> names
+        = { "new\nline", "tab\there", "back\\slash", "bad\xff\xfe", "star*?", "\xc3\xa9t\xc3\xa9" };
+    for (const std::string& n : names)
+        t.file(n, 7, true);
+    PosixDirLister lister(MountTable {});
+    const auto all = listall(lister, t.root());
+    for (const std::string& n : names) {
+        ASSERT_TRUE(all.count(n)) << n;
+        EXPECT_EQ(all.at(n).size, 7);
+    }
+}
+
+TEST(PosixDirLister, EntryVanishingBeforeItsStatIsLeftOut)
+{
+    TempTree t;
+    t.file("stays", 1);
+    t.file("goes", 1);
+    PosixDirLister lister(MountTable {});
+    auto listing = lister.open(t.root());
+    ASSERT_TRUE(listing);
+    ASSERT_EQ(::unlink(t.at("goes").c_str()), 0);
+    std::vector<std::string> names;
+    DirEntry e;
+    while (listing->next(e))
+        names.emplace_back(e.name);
+    EXPECT_NE(std::find(names.begin(), names.end(), "stays"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "goes"), names.end());
+}
+
+TEST(PosixDirLister, UnlistablePathsGiveNothing)
+{
+    TempTree t;
+    t.file("plain");
+    t.symlink(".", "link");
+    PosixDirLister lister(MountTable {});
+    EXPECT_FALSE(lister.open(t.at("missing")));
+    EXPECT_FALSE(lister.open(t.at("plain")));
+    // Below a listed directory a link is never followed, even when it points at a directory.
+    auto top = lister.open(t.root());
+    ASSERT_TRUE(top);
+    EXPECT_FALSE(lister.open(t.at("link")));
+    EXPECT_EQ(lister.openDescriptors(), 1u);
+    top.reset();
+    EXPECT_EQ(lister.openDescriptors(), 0u);
+}
+
+TEST(PosixDirLister, DeepChainKeepsFewDescriptors)
+{
+    TempTree t;
+    t.dir("c");
+    t.chain("c", 300, "d", "f");
+    PosixDirLister lister(MountTable {});
+    std::vector<std::unique_ptr<DirListing>> open;
+    std::string path = t.at("c");
+    for (int level = 0; level <= 300; ++level) {
+        auto listing = lister.open(path);
+        ASSERT_TRUE(listing) << "level " << level;
+        EXPECT_LE(lister.openDescriptors(), PosixDirLister::MaxOpen);
+        open.push_back(std::move(listing));
+        path += "/d";
+    }
+    // A listing whose directory was given up still examines its entries, by full path.
+    DirEntry e;
+    std::map<std::string, bool> kinds;
+    while (open[1]->next(e))
+        kinds[std::string(e.name)] = e.isdir;
+    EXPECT_EQ(kinds, (std::map<std::string, bool> { { ".", true }, { "..", true }, { "d", true }, { "f", false } }));
+    open.clear();
+    EXPECT_EQ(lister.openDescriptors(), 0u);
+}
+
+TEST(PosixDirLister, MountPointsReportedNotTouched)
+{
+    TempTree t;
+    t.dir("real");
+    t.dir("real/tmp");
+    t.dir("real/bound");
+    t.dir("real/plain");
+    t.dir("elsewhere");
+    t.file("elsewhere/inside", 10);
+    if (!t.mounttmpfs("real/tmp") || !t.bindmount("elsewhere", "real/bound"))
+        GTEST_SKIP() << "mounting is not permitted here";
+    t.symlink("real", "viaLink");
+
+    // Both through the real path and through a link to it: the mount table holds real paths.
+    for (const char* root : { "real", "viaLink" }) {
+        PosixDirLister lister(MountTable::load());
+        const auto all = listall(lister, t.at(root));
+        for (const char* m : { "tmp", "bound" }) {
+            ASSERT_TRUE(all.count(m)) << root << "/" << m;
+            EXPECT_TRUE(all.at(m).isdir) << root << "/" << m;
+            EXPECT_TRUE(all.at(m).mountpoint) << root << "/" << m;
+        }
+        EXPECT_TRUE(all.at("plain").isdir);
+        EXPECT_FALSE(all.at("plain").mountpoint);
+    }
+}

@@ -1,0 +1,428 @@
+#include "PosixDirLister.h"
+#include "TempTree.h"
+#include "WalkerSupport.h"
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+
+using namespace qv;
+
+namespace {
+
+struct Figures
+{
+    std::string name;
+    std::uint32_t count;
+    double bytes, space, whatif;
+    bool operator==(const Figures&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Figures& f)
+{
+    return os << f.name << " count " << f.count << " bytes " << f.bytes << " space " << f.space << " whatif "
+              << f.whatif;
+}
+
+std::vector<Figures> figures(const dirrec* r)
+{
+    std::vector<Figures> all;
+    for (const dirrec* c = r->child; c; c = c->next)
+        all.push_back({ std::string(c->name()), c->count, c->bytes, c->space, c->whatif });
+    return all;
+}
+
+std::size_t countof(const std::vector<std::string>& texts, const std::string& text)
+{
+    return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), text));
+}
+
+// Wraps the real lister and runs a hook right after a directory's listing has been started.
+class HookLister : public DirLister
+{
+public:
+    PosixDirLister real { MountTable::load() };
+    std::function<void(const std::string&)> opened;
+    std::unique_ptr<DirListing> open(const std::string& path) override
+    {
+        auto listing = real.open(path);
+        if (listing && opened)
+            opened(path);
+        return listing;
+    }
+};
+
+} // namespace
+
+TEST(Walker, RealTreeFiguresGroupsAndOrder)
+{
+    TempTree t;
+    t.dir("Sub");
+    t.file("Sub/a.c", 100, true);
+    t.dir("beta");
+    t.file("report.txt", 5000, true);
+    t.file("NOTES.TXT", 1, true);
+    t.hardlink("report.txt", "copy.txt"); // counted once per name
+    t.file("archive.tar.gz", 4096, true);
+    t.file(".profile");
+    t.file("Makefile", 4097, true);
+    t.file("sparse.img", 1LL << 30); // at its nominal size
+    t.symlink("/nowhere", "dangling");
+    t.symlink("..", "up"); // a loop to an ancestor: a file, never followed
+    t.symlink("Sub", "tosub");
+    t.fifo("pipe");
+
+    PosixDirLister lister(MountTable::load());
+    Walk w;
+    w.whatifkb = 1;
+    w.run(lister, t.root());
+
+    EXPECT_EQ(
+        childnames(w.root), (std::vector<std::string> { "beta", "Sub", "*.", "*.GZ", "*.IMG", "*.PROFILE", "*.TXT" }));
+    const double G = 1 << 30;
+    const std::vector<Figures> expected = {
+        { "beta", 0, 0, 0, 0 },
+        { "Sub", 0, 0, 0, 0 }, // directories get their sums from the roll-up
+        { "*.", 5, 4097 + 8 + 2 + 3 + 0, 8192 + 3 * 4096, 5120 + 3 * 1024 },
+        { "*.GZ", 1, 4096, 4096, 4096 },
+        { "*.IMG", 1, G, G, G },
+        { "*.PROFILE", 1, 0, 0, 0 },
+        { "*.TXT", 3, 10001, 8192 + 4096 + 8192, 5120 + 1024 + 5120 },
+    };
+    EXPECT_EQ(figures(w.root), expected);
+    EXPECT_EQ(figures(child(w.root, "Sub")), (std::vector<Figures> { { "*.C", 1, 100, 4096, 1024 } }));
+    EXPECT_EQ(child(w.root, "beta")->child, nullptr);
+    EXPECT_EQ(lister.openDescriptors(), 0u);
+
+    int maxdepth = 0;
+    rollup(w.root, 0, maxdepth);
+    EXPECT_EQ(w.root->count, 12u);
+    EXPECT_EQ(maxdepth, 2);
+}
+
+TEST(Walker, ProgressAfterEvery101EntriesOfOneDirectory)
+{
+    TempTree t;
+    struct Dir
+    {
+        const char* name;
+        int files;
+        int subdirs;
+        std::vector<int> shown; // the numbers of its progress texts
+    };
+    const Dir dirs[] = {
+        { "d100", 100, 0, {} },
+        { "d101", 101, 0, { 100 } },
+        { "d303", 300, 3, { 100, 200, 300 } }, // directories count like files
+        { "d302", 302, 0, { 100, 200 } },
+    };
+    for (const Dir& d : dirs) {
+        t.dir(d.name);
+        for (int i = 0; i < d.files; ++i)
+            t.file(std::string(d.name) + "/f" + std::to_string(i));
+        for (int i = 0; i < d.subdirs; ++i)
+            t.dir(std::string(d.name) + "/s" + std::to_string(i));
+    }
+    PosixDirLister lister(MountTable::load());
+    Walk w;
+    w.run(lister, t.root());
+    for (const Dir& d : dirs) {
+        const std::string prefix = t.at(d.name) + "  Processed ";
+        std::vector<std::string> got, want;
+        for (const std::string& text : w.sink.texts)
+            if (text.starts_with(prefix))
+                got.push_back(text);
+        for (int n : d.shown)
+            want.push_back(prefix + std::to_string(n) + " Files");
+        EXPECT_EQ(got, want) << d.name;
+    }
+    // The scan root has four entries: no progress text of its own.
+    EXPECT_EQ(countof(w.sink.texts, t.root() + "  Processed 100 Files"), 0u);
+}
+
+namespace {
+
+// /r: a, f0..f98, m (a mount point, the 101st entry), x (can't be listed), f99, b with b/c; a holds two files.
+FakeLister scripted()
+{
+    FakeLister l;
+    std::vector<FakeLister::Item> root { FakeLister::dir("a") };
+    for (int i = 0; i < 99; ++i)
+        root.push_back(FakeLister::file("f" + std::to_string(i) + ".dat", 10));
+    FakeLister::Item m = FakeLister::dir("m");
+    m.mountpoint = true;
+    root.push_back(m);
+    root.push_back(FakeLister::dir("x"));
+    root.push_back(FakeLister::file("f99.dat", 10));
+    root.push_back(FakeLister::dir("b"));
+    l.dirs["/r"] = root;
+    l.dirs["/r/a"] = { FakeLister::file("one.txt", 1), FakeLister::file("two.txt", 2) };
+    l.dirs["/r/b"] = { FakeLister::dir("c") };
+    l.dirs["/r/b/c"] = {};
+    l.dirs["/r/m"] = { FakeLister::file("hidden.txt", 1) }; // must never be read
+    return l;
+}
+
+const std::vector<std::string> ScriptedTexts
+    = { "/r/a", "/r/a", "/r/m", "/r/m", "/r  Processed 100 Files", "/r/x", "/r/x", "/r/b", "/r/b/c", "/r/b/c", "/r/b" };
+
+} // namespace
+
+TEST(Walker, ExactStatusSequence)
+{
+    FakeLister lister = scripted();
+    Walk w;
+    testing::internal::CaptureStderr();
+    w.run(lister, "/r");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\ndirwalk function: can't open /r/x\n");
+    EXPECT_EQ(w.sink.texts, ScriptedTexts);
+    EXPECT_EQ(lister.live, 0);
+    EXPECT_EQ(lister.opened, 4); // /r, /r/a, /r/b, /r/b/c: never the mount point
+    EXPECT_EQ(childnames(w.root), (std::vector<std::string> { "a", "b", "m", "x", "*.DAT" }));
+    EXPECT_EQ(child(w.root, "m")->child, nullptr);
+    EXPECT_EQ(child(w.root, "x")->child, nullptr);
+    EXPECT_EQ(childnames(child(w.root, "b")), std::vector<std::string> { "c" });
+    EXPECT_EQ(child(w.root, "*.DAT")->count, 100u);
+}
+
+TEST(Walker, AbortFromTheSinkStopsEverything)
+{
+    for (std::size_t n = 1; n <= ScriptedTexts.size(); ++n) {
+        FakeLister lister = scripted();
+        Walk w;
+        w.sink.hook = [&](const std::string&) {
+            if (w.sink.texts.size() == n)
+                w.scanabort = 1;
+        };
+        testing::internal::CaptureStderr();
+        w.run(lister, "/r");
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(w.sink.texts, std::vector<std::string>(ScriptedTexts.begin(), ScriptedTexts.begin() + n)) << n;
+        EXPECT_EQ(lister.live, 0) << n;
+        if (n == 1) {
+            // Aborted while entering a: its record is there, nothing read into it, nothing after it.
+            EXPECT_EQ(childnames(w.root), std::vector<std::string> { "a" });
+            EXPECT_EQ(child(w.root, "a")->child, nullptr);
+        }
+        if (n == 4) { // on leaving m, the 101st entry of /r: its progress text is not posted any more
+            EXPECT_EQ(child(w.root, "*.DAT")->count, 99u);
+            EXPECT_TRUE(child(w.root, "m"));
+            EXPECT_FALSE(child(w.root, "x"));
+        }
+    }
+}
+
+TEST(Walker, AbortDeepInARealTree)
+{
+    TempTree t;
+    t.fastdir("t");
+    t.chain("t", 300, "d", "f.txt");
+    PosixDirLister lister(MountTable::load());
+    Walk w;
+    w.sink.hook = [&](const std::string&) {
+        if (w.sink.texts.size() == 50)
+            w.scanabort = 1;
+    };
+    w.run(lister, t.at("t"));
+    EXPECT_EQ(w.sink.texts.size(), 50u);
+    EXPECT_EQ(lister.openDescriptors(), 0u);
+    int maxdepth = 0;
+    rollup(w.root, 0, maxdepth);
+    EXPECT_EQ(maxdepth, 50); // the 50th directory was entered, never read
+    EXPECT_LE(w.root->count, 49u); // each level above has its file when it was listed before "d"
+}
+
+TEST(Walker, UnlistableRootGivesAnEmptyRecord)
+{
+    FakeLister lister;
+    Walk w;
+    testing::internal::CaptureStderr();
+    w.run(lister, "/gone");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\ndirwalk function: can't open /gone\n");
+    EXPECT_TRUE(w.sink.texts.empty());
+    EXPECT_EQ(w.root->child, nullptr);
+}
+
+TEST(Walker, FileSystemRootJoinsWithoutDoubling)
+{
+    FakeLister lister;
+    lister.dirs["/"] = { FakeLister::dir("etc"), FakeLister::file("vmlinuz", 10) };
+    lister.dirs["/etc"] = { FakeLister::file("passwd", 10) };
+    Walk w;
+    w.run(lister, "/");
+    EXPECT_EQ(w.sink.texts, (std::vector<std::string> { "/etc", "/etc" }));
+    EXPECT_EQ(child(child(w.root, "etc"), "*.")->count, 1u);
+}
+
+TEST(Walker, DirectoryRemovedAndFileVanishingDuringTheWalk)
+{
+    TempTree t;
+    t.dir("sub");
+    t.file("stays.txt", 10);
+    t.file("gone.txt", 10);
+    HookLister lister;
+    lister.opened = [&](const std::string& path) {
+        if (path == t.root()) {
+            ::rmdir(t.at("sub").c_str());
+            ::unlink(t.at("gone.txt").c_str());
+        }
+    };
+    Walk w;
+    testing::internal::CaptureStderr();
+    w.run(lister, t.root());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\ndirwalk function: can't open " + t.at("sub") + "\n");
+    EXPECT_EQ(w.sink.texts, (std::vector<std::string> { t.at("sub"), t.at("sub") }));
+    EXPECT_EQ(figures(w.root), (std::vector<Figures> { { "sub", 0, 0, 0, 0 }, { "*.TXT", 1, 10, 4096, 4096 } }));
+}
+
+TEST(Walker, RawNamesAllTheWay)
+{
+    TempTree t;
+    const std::string odd = "dir\nwith\ttabs\\and\xff";
+    t.dir(odd);
+    t.file(odd + "/x.t\\x", 1);
+    t.file(odd + "/bad\xfe.\xe9xt", 1);
+    t.file(odd + "/line\n.feed", 1);
+    PosixDirLister lister(MountTable::load());
+    Walk w;
+    w.run(lister, t.root());
+    EXPECT_EQ(w.sink.texts, (std::vector<std::string> { t.at(odd), t.at(odd) }));
+    const dirrec* d = child(w.root, odd);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(childnames(d), (std::vector<std::string> { "*.\xe9XT", "*.FEED", "*.T\\X" }));
+}
+
+TEST(Walker, MountPointRecordedNotEntered)
+{
+    TempTree t;
+    t.dir("real");
+    t.dir("real/m");
+    t.file("real/top.txt", 1);
+    if (!t.mounttmpfs("real/m"))
+        GTEST_SKIP() << "mounting is not permitted here";
+    t.file("real/m/inside.txt", 100);
+    t.symlink("real", "link");
+    for (const char* root : { "real", "link" }) {
+        PosixDirLister lister(MountTable::load());
+        Walk w;
+        w.run(lister, t.at(root));
+        EXPECT_EQ(w.sink.texts, (std::vector<std::string> { t.at(root) + "/m", t.at(root) + "/m" })) << root;
+        ASSERT_TRUE(child(w.root, "m")) << root;
+        EXPECT_EQ(child(w.root, "m")->child, nullptr) << root;
+        EXPECT_EQ(child(w.root, "*.TXT")->count, 1u) << root;
+    }
+}
+
+TEST(Walker, TwoThousandLevelsDeep)
+{
+    TempTree t;
+    t.fastdir("t");
+    t.chain("t", 2000, "d", "f");
+    PosixDirLister lister(MountTable::load());
+    Walk w;
+    std::size_t most = 0;
+    w.sink.hook = [&](const std::string&) { most = std::max(most, lister.openDescriptors()); };
+    testing::internal::CaptureStderr();
+    w.run(lister, t.at("t"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(w.sink.texts.size(), 4000u);
+    EXPECT_LE(most, PosixDirLister::MaxOpen);
+    int maxdepth = 0;
+    rollup(w.root, 0, maxdepth);
+    EXPECT_EQ(maxdepth, 2001);
+    EXPECT_EQ(w.root->count, 2000u);
+}
+
+TEST(Walker, PathTooLongIsSkippedWithItsDiagnostic)
+{
+    TempTree t;
+    const std::string name(100, 'n'), file(60, 'f');
+    t.fastdir("t");
+    t.chain("t", 41, name, file);
+    // Which entries the length rule skips, from the real path lengths.
+    std::set<std::string> expected;
+    std::string p = t.at("t");
+    std::uint32_t files = 0;
+    for (int level = 1; level <= 41; ++level) {
+        p += "/" + name;
+        if (p.size() + file.size() + 2 > 4095)
+            expected.insert("\ndirwalk: name " + p + "/" + file + " too long\n");
+        else
+            ++files;
+        if (level < 41 && p.size() + name.size() + 2 > 4095) {
+            expected.insert("\ndirwalk: name " + p + "/" + name + " too long\n");
+            break;
+        }
+    }
+    ASSERT_FALSE(expected.empty());
+
+    PosixDirLister lister(MountTable::load());
+    Walk w;
+    testing::internal::CaptureStderr();
+    w.run(lister, t.at("t"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    std::size_t length = 0;
+    for (const std::string& e : expected) {
+        EXPECT_NE(err.find(e), std::string::npos) << e;
+        length += e.size();
+    }
+    EXPECT_EQ(err.size(), length);
+    int maxdepth = 0;
+    rollup(w.root, 0, maxdepth);
+    EXPECT_EQ(w.root->count, files);
+}
+
+TEST(Walker, CompressedFilesAtTheirOnDiscSize)
+{
+    FakeLister lister;
+    FakeLister::Item packed = FakeLister::file("packed.bin", 1000000);
+    packed.compressed = true;
+    packed.ondisc = 300000;
+    FakeLister::Item unreadable = FakeLister::file("unknown.dat", 5000);
+    unreadable.compressed = true; // its on-disc size could not be read: the nominal size stands
+    FakeLister::Item plain = FakeLister::file("plain.txt", 5000);
+    plain.ondisc = 10; // only a compressed file has an on-disc size of its own
+    lister.dirs["/c"] = { packed, unreadable, plain };
+    Walk w;
+    w.run(lister, "/c");
+    EXPECT_EQ(figures(w.root),
+        (std::vector<Figures> { { "*.BIN", 1, 1000000, 303104, 303104 }, { "*.DAT", 1, 5000, 8192, 8192 },
+            { "*.TXT", 1, 5000, 8192, 8192 } }));
+}
+
+TEST(Walker, WhatIfSizeReadForEveryFile)
+{
+    FakeLister lister;
+    lister.dirs["/w"] = { FakeLister::file("a.x", 5000), FakeLister::file("b.y", 5000) };
+    Walk w;
+    lister.onnext = [&](const std::string&, std::size_t index) {
+        if (index == 3)
+            w.whatifkb = 1;
+    };
+    w.run(lister, "/w", 512);
+    EXPECT_EQ(
+        figures(w.root), (std::vector<Figures> { { "*.X", 1, 5000, 5120, 8192 }, { "*.Y", 1, 5000, 5120, 5120 } }));
+}
+
+TEST(Walker, HundredThousandSiblingsStayFast)
+{
+    FakeLister lister;
+    std::vector<FakeLister::Item> items;
+    for (int i = 0; i < 100000; ++i) {
+        const std::string n = std::to_string((i * 7919) % 100000); // not in order
+        items.push_back(FakeLister::dir("d" + n));
+        lister.dirs["/many/d" + n] = {};
+        items.push_back(FakeLister::file("f." + n, 1));
+    }
+    lister.dirs["/many"] = items;
+    Walk w;
+    const auto start = std::chrono::steady_clock::now();
+    w.run(lister, "/many");
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 15) << "sibling insertion is not logarithmic";
+    std::size_t n = 0;
+    for (const dirrec* c = w.root->child; c; c = c->next)
+        ++n;
+    EXPECT_EQ(n, 200000u);
+    EXPECT_EQ(w.sink.texts.size(), 200000u + 1980u); // two per directory, one per 101 entries
+}
