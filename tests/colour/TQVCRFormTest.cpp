@@ -157,8 +157,9 @@ protected:
     // After the message window has closed, the dialog gets the activation back (asynchronously).
     void settle()
     {
-        if (m_form->isVisible() && QApplication::activeWindow() != m_form.get())
+        if (m_form->isVisible() && QApplication::activeWindow() != m_form.get()) {
             EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == m_form.get(); }));
+        }
     }
 
     void click(QWidget* w)
