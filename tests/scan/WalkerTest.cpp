@@ -142,17 +142,18 @@ TEST(Walker, ProgressAfterEvery101EntriesOfOneDirectory)
 
 namespace {
 
-// /r: a, f0..f99, m (a mount point), x (can't be listed), b with b/c; a holds two files.
+// /r: a, f0..f98, m (a mount point, the 101st entry), x (can't be listed), f99, b with b/c; a holds two files.
 FakeLister scripted()
 {
     FakeLister l;
     std::vector<FakeLister::Item> root { FakeLister::dir("a") };
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 99; ++i)
         root.push_back(FakeLister::file("f" + std::to_string(i) + ".dat", 10));
     FakeLister::Item m = FakeLister::dir("m");
     m.mountpoint = true;
     root.push_back(m);
     root.push_back(FakeLister::dir("x"));
+    root.push_back(FakeLister::file("f99.dat", 10));
     root.push_back(FakeLister::dir("b"));
     l.dirs["/r"] = root;
     l.dirs["/r/a"] = { FakeLister::file("one.txt", 1), FakeLister::file("two.txt", 2) };
@@ -163,7 +164,7 @@ FakeLister scripted()
 }
 
 const std::vector<std::string> ScriptedTexts
-    = { "/r/a", "/r/a", "/r  Processed 100 Files", "/r/m", "/r/m", "/r/x", "/r/x", "/r/b", "/r/b/c", "/r/b/c", "/r/b" };
+    = { "/r/a", "/r/a", "/r/m", "/r/m", "/r  Processed 100 Files", "/r/x", "/r/x", "/r/b", "/r/b/c", "/r/b/c", "/r/b" };
 
 } // namespace
 
@@ -203,8 +204,10 @@ TEST(Walker, AbortFromTheSinkStopsEverything)
             EXPECT_EQ(childnames(w.root), std::vector<std::string> { "a" });
             EXPECT_EQ(child(w.root, "a")->child, nullptr);
         }
-        if (n == 3) { // right after the 101st entry of /r
-            EXPECT_EQ(child(w.root, "*.DAT")->count, 100u);
+        if (n == 4) { // on leaving m, the 101st entry of /r: its progress text is not posted any more
+            EXPECT_EQ(child(w.root, "*.DAT")->count, 99u);
+            EXPECT_TRUE(child(w.root, "m"));
+            EXPECT_FALSE(child(w.root, "x"));
         }
     }
 }

@@ -1,0 +1,206 @@
+#include "TQVWhatifForm.h"
+
+#include "Feedback.h"
+#include "Placement.h"
+#include "ScanValues.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRect>
+#include <QStyle>
+#include <QValidator>
+#include <stdexcept>
+
+namespace qv {
+namespace {
+
+bool isdigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+QString digitsof(const QString& text)
+{
+    QString digits;
+    for (QChar c : text)
+        if (isdigit(c))
+            digits.append(c);
+    return digits;
+}
+
+// Keeps anything but digits out of the field whichever way text reaches it (typing, paste, a middle-click
+// paste, an input method).
+class DigitsOnly : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override
+    {
+        const QString digits = digitsof(input);
+        if (digits.size() != input.size()) {
+            pos -= static_cast<int>(input.left(pos).size() - digitsof(input.left(pos)).size());
+            input = digits;
+        }
+        return Acceptable;
+    }
+};
+
+} // namespace
+
+TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+    , m_values(values)
+    , m_feedback(feedback)
+    , m_label1(new QLabel(QStringLiteral("What if Cluster Size on Disc is:"), this))
+    , m_clustersize(new QComboBox(this))
+    , m_label2(new QLabel(QStringLiteral("KB"), this))
+    , m_ok(new QPushButton(QStringLiteral("OK"), this))
+{
+    setObjectName(QStringLiteral("QVWhatifForm"));
+    setWindowTitle(QStringLiteral("Quorvane What If"));
+    setFixedSize(279, 75);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+    QFont bold = font;
+    bold.setBold(true);
+
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setFont(bold);
+    m_label1->move(16, 16);
+    m_label1->adjustSize();
+
+    m_clustersize->setObjectName(QStringLiteral("ClusterSize"));
+    m_clustersize->setEditable(true);
+    m_clustersize->setInsertPolicy(QComboBox::NoInsert);
+    m_clustersize->setCompleter(nullptr); // typing "3" must stay "3", not complete to "32"
+    m_clustersize->addItems({ QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"),
+        QStringLiteral("16"), QStringLiteral("32") });
+    m_clustersize->setValidator(new DigitsOnly(m_clustersize));
+    m_clustersize->lineEdit()->setMaxLength(2);
+    m_clustersize->lineEdit()->setAcceptDrops(false);
+    m_clustersize->setEditText(QStringLiteral("4"));
+    m_clustersize->setGeometry(192, 12, 49, m_clustersize->sizeHint().height());
+    // The combo box is the focus widget and hands keys and the context menu to its line edit itself, so
+    // the filter sits on the combo box.
+    m_clustersize->installEventFilter(this);
+
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_label2->setFont(bold);
+    m_label2->move(248, 16);
+    m_label2->adjustSize();
+
+    m_ok->setObjectName(QStringLiteral("BitBtn1"));
+    m_ok->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    m_ok->setGeometry(104, 48, 75, 25);
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    setTabOrder(m_clustersize, m_ok);
+    m_clustersize->setFocus();
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        const auto infield = [this](QWidget* w) { return w == m_clustersize || m_clustersize->isAncestorOf(w); };
+        if (old && now && infield(old) && !infield(now) && isAncestorOf(now))
+            ClusterSizeExit();
+    });
+}
+
+QPoint TQVWhatifForm::position(const QRect& mainbounds)
+{
+    return mainbounds.topLeft() + QPoint(90, 70);
+}
+
+void TQVWhatifForm::execat(const QRect& mainbounds)
+{
+    placeat(this, position(mainbounds));
+    exec();
+}
+
+bool TQVWhatifForm::ClusterSizeKeyPress(QChar key) const
+{
+    return isdigit(key) || key == QChar(8);
+}
+
+void TQVWhatifForm::ClusterSizeExit()
+{
+    reporterrors(m_feedback, [&] {
+        const QString text = m_clustersize->currentText();
+        bool ok = false;
+        const int value = text.toInt(&ok, 10);
+        if (!ok || digitsof(text) != text)
+            throw std::invalid_argument(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+        switch (value) {
+        case 1:
+        case 2:
+        case 4:
+        case 8:
+        case 16:
+        case 32:
+            m_values.whatifkb.store(value);
+            break;
+        default:
+            m_clustersize->setFocus(Qt::OtherFocusReason);
+            m_feedback.beep();
+        }
+    });
+}
+
+void TQVWhatifForm::pastefiltered()
+{
+    m_clustersize->lineEdit()->insert(digitsof(QGuiApplication::clipboard()->text()));
+}
+
+bool TQVWhatifForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_clustersize)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste)) {
+            pastefiltered();
+            return true;
+        }
+        // Characters that would go into the text: only digits and erase-left. Keys that insert nothing
+        // (Tab, Enter, Delete, the arrows, shortcuts) go on.
+        for (QChar c : key->text())
+            if (c.isPrint() && !ClusterSizeKeyPress(c))
+                return true;
+        return false;
+    }
+    if (event->type() == QEvent::ContextMenu) {
+        // The line edit's own menu, with Paste going through the same filter as Ctrl+V.
+        QMenu* menu = m_clustersize->lineEdit()->createStandardContextMenu();
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == QLatin1String("edit-paste")) {
+                action->disconnect();
+                connect(action, &QAction::triggered, this, &TQVWhatifForm::pastefiltered);
+            }
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TQVWhatifForm::keyPressEvent(QKeyEvent* event)
+{
+    // The dialog has no cancel button: Escape does nothing.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace qv

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRect;
+
+namespace qv {
+
+class Feedback;
+struct ScanValues;
+
+// The What-If dialog: sets the what-if cluster size (1, 2, 4, 8, 16 or 32 KB) when the focus leaves its
+// field for another control of the dialog. The field keeps its text between showings and is never
+// refreshed from the current value; OK and Enter close without applying anything.
+class TQVWhatifForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* parent = nullptr);
+
+    // Where Options, What If puts the dialog: 90 right of and 70 below the main window's top-left corner.
+    static QPoint position(const QRect& mainbounds);
+    // Places the dialog there and shows it modally; returns when it is closed.
+    void execat(const QRect& mainbounds);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ClusterSizeExit();
+    bool ClusterSizeKeyPress(QChar key) const;
+    void pastefiltered();
+
+    ScanValues& m_values;
+    Feedback& m_feedback;
+    QLabel* m_label1;
+    QComboBox* m_clustersize; // ClusterSize
+    QLabel* m_label2;
+    QPushButton* m_ok; // BitBtn1
+};
+
+} // namespace qv

@@ -1,0 +1,85 @@
+#include "TQVHForm1.h"
+
+#include "ColourRangeTable.h"
+#include "Placement.h"
+#include "RangePalette.h"
+
+#include <QHeaderView>
+#include <QRect>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+
+namespace qv {
+namespace {
+
+QString kbtext(double bound)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%15.0fKB", bound / 1024);
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+TQVHForm1::TQVHForm1(const ColourRangeTable& table, QWidget* parent)
+    : QWidget(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+    , m_table(table)
+    , m_images(RangePalette::statepixmaps())
+    , m_list(new QTreeWidget(this))
+{
+    setObjectName(QStringLiteral("QVHForm1"));
+    setWindowTitle(QStringLiteral("Quorvane Colour Ranges"));
+    setFixedSize(304, 160);
+
+    m_list->setObjectName(QStringLiteral("QVHList1"));
+    m_list->setColumnCount(2);
+    m_list->setHeaderLabels({ QStringLiteral("                 From"), QStringLiteral("To") });
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setIconSize(QSize(16, 16));
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionsMovable(false);
+    m_list->header()->resizeSection(0, 150);
+    m_list->header()->resizeSection(1, 150);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+}
+
+void TQVHForm1::fill()
+{
+    m_list->clear();
+    m_list->setUpdatesEnabled(false);
+    QList<QTreeWidgetItem*> rows;
+    for (int k = 1; k <= ColourRangeTable::Count; ++k) {
+        const double bound = m_table.range(k).bound;
+        const QString from = k == 1 ? QStringLiteral("               0") : kbtext(m_table.range(k - 1).bound);
+        auto* item = new QTreeWidgetItem({ from, kbtext(bound) });
+        // The disc a size equal to the upper bound gets: the row's own colour unless an earlier range
+        // has the same bound.
+        const int colour = ColourOfSize(m_table, bound);
+        item->setData(0, StateImageRole, colour);
+        if (colour >= 0 && colour < m_images.size())
+            item->setIcon(0, m_images[colour]);
+        rows.push_back(item);
+    }
+    m_list->addTopLevelItems(rows);
+    m_list->setUpdatesEnabled(true);
+}
+
+void TQVHForm1::ShowColourRanges(const QRect& mainbounds)
+{
+    fill();
+    placeat(this, mainbounds.topLeft() + QPoint(120, 90));
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace qv

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "DetailRows.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QPixmap>
+#include <vector>
+
+namespace qv {
+
+// The detail list's rows as a table: File Name, Size, Space Used, What If, Modified. Texts are made when
+// the view asks for them, so a fill costs one reset however many rows there are. Only the name can be
+// edited, and only the text shown changes.
+class DetailModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn, SizeColumn, SpaceColumn, WhatIfColumn, ModifiedColumn, ColumnCount };
+    // The row's colour number (the state image's index), under this role of the name column.
+    static constexpr int StateImageRole = Qt::UserRole + 1;
+
+    // images: the nine state images, indexed by colour number.
+    explicit DetailModel(const QList<QPixmap>& images, QObject* parent = nullptr);
+
+    // Replaces every row in one reset.
+    void setrows(std::vector<DetailRow> rows);
+    const std::vector<DetailRow>& rows() const { return m_rows; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    static QString caption(int column);
+    static int width(int column);
+    static Qt::Alignment alignment(int column);
+
+private:
+    std::vector<DetailRow> m_rows;
+    QList<QPixmap> m_images; // QVImageList2a
+};
+
+} // namespace qv

@@ -1,0 +1,78 @@
+#include "TQVForm4.h"
+
+#include "DetailModel.h"
+#include "DirLister.h"
+#include "Placement.h"
+#include "RangePalette.h"
+#include "ScanValues.h"
+
+#include <QHeaderView>
+#include <QRect>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace qv {
+
+TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerFactory listers, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_values(values)
+    , m_table(table)
+    , m_listers(std::move(listers))
+    , m_model(new DetailModel(RangePalette::statepixmaps(), this)) // QVImageList2a
+    , m_list(new QTreeView(this))
+{
+    setObjectName(QStringLiteral("QVForm4"));
+    setWindowTitle(QStringLiteral("Quorvane Detail List"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    resize(561, 300);
+
+    m_list->setObjectName(QStringLiteral("QVList1"));
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true); // row heights are never measured row by row
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    m_list->setIconSize(QSize(16, 16));
+    m_list->setSortingEnabled(false);
+    QHeaderView* header = m_list->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    for (int c = 0; c < DetailModel::ColumnCount; ++c)
+        header->resizeSection(c, DetailModel::width(c));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+}
+
+TQVForm4::~TQVForm4() = default;
+
+void TQVForm4::fill(const dirrec& group)
+{
+    std::unique_ptr<DirLister> lister = m_listers();
+    const DetailParams params { m_values.clustersize, m_values.whatifkb.load(), m_table };
+    std::vector<DetailRow> rows = detailrows(group, *lister, params);
+    m_list->setUpdatesEnabled(false);
+    m_model->setrows(std::move(rows));
+    m_list->setUpdatesEnabled(true);
+}
+
+QPoint TQVForm4::position(const QRect& mainbounds, int pressy)
+{
+    return { mainbounds.left() + mainbounds.width() / 2, mainbounds.top() + pressy + 60 };
+}
+
+void TQVForm4::showat(const QPoint& topleft)
+{
+    placeat(this, topleft);
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace qv

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "dirrec.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QRect;
+class QTreeView;
+
+namespace qv {
+
+class ColourRangeTable;
+class DetailModel;
+class DirLister;
+struct ScanValues;
+
+// Makes the lister a fill reads the directory with: the same kind the walker uses.
+using DirListerFactory = std::function<std::unique_ptr<DirLister>()>;
+
+// The detail list: the files of one file-type group of one directory, read afresh from the disc at each
+// fill. Created once and reused; closing it only hides it, and its rows stay until the next fill.
+class TQVForm4 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerFactory listers, QWidget* parent = nullptr);
+    ~TQVForm4() override;
+
+    // Replaces the rows with the files of the group record's directory that belong to the group, sorted by
+    // name, using the scan's cluster size, the current what-if size and the current colour table. The
+    // list repaints once. The record chain must stay valid during the call only.
+    void fill(const dirrec& group);
+
+    // Where the main window puts the list after a fill: left edge at the middle of the main window,
+    // 60 pixels below the height of the last mouse press in the tree (pressy, tree client coordinates).
+    static QPoint position(const QRect& mainbounds, int pressy);
+    // Places the window's outer top-left corner at topleft, shows it without making it modal and brings
+    // it to the front.
+    void showat(const QPoint& topleft);
+
+    DetailModel* model() const { return m_model; }
+
+private:
+    ScanValues& m_values;
+    const ColourRangeTable& m_table;
+    DirListerFactory m_listers;
+    DetailModel* m_model;
+    QTreeView* m_list; // QVList1
+};
+
+} // namespace qv

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace qv {
+
+// The About window: the logo, the program's name and its version. Modal; OK or the close box hide it.
+class TQVForm3 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TQVForm3(QWidget* parent = nullptr);
+
+    // Moves the window to the centre of a screen of that size: (screen - window) / 2 each way, truncated.
+    void placeon(const QSize& screen);
+    // Help, About: centres the window on the primary screen and shows it modally.
+    int run();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QFrame* m_panel;
+    QLabel* m_image;
+    QPushButton* m_ok;
+};
+
+} // namespace qv

@@ -1,0 +1,209 @@
+#include "Feedback.h"
+#include "ScanValues.h"
+#include "TQVWhatifForm.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+namespace {
+
+struct RecordingFeedback : Feedback
+{
+    int beeps = 0;
+    QStringList errors;
+    void beep() override { ++beeps; }
+    void errorreport(const QString& message) override { errors.push_back(message); }
+    void message(QWidget*, const QString&) override { }
+};
+
+class WhatifFormTest : public ::testing::Test
+{
+protected:
+    ScanValues values;
+    RecordingFeedback feedback;
+    TQVWhatifForm form { values, feedback };
+    QComboBox* field = form.findChild<QComboBox*>(QStringLiteral("ClusterSize"));
+    QPushButton* ok = form.findChild<QPushButton*>(QStringLiteral("BitBtn1"));
+
+    void SetUp() override
+    {
+        ASSERT_NE(field, nullptr);
+        ASSERT_NE(ok, nullptr);
+        open();
+    }
+    void open()
+    {
+        form.show();
+        QApplication::setActiveWindow(&form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        field->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == field; }));
+    }
+    // Replaces the field's text by typing.
+    void type(const char* keys)
+    {
+        field->lineEdit()->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, keys);
+    }
+    void tab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+};
+
+TEST_F(WhatifFormTest, Layout)
+{
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorvane What If"));
+    EXPECT_EQ(form.size(), QSize(279, 75));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    auto* label1 = form.findChild<QLabel*>(QStringLiteral("Label1"));
+    auto* label2 = form.findChild<QLabel*>(QStringLiteral("Label2"));
+    ASSERT_TRUE(label1 && label2);
+    EXPECT_EQ(label1->text(), QStringLiteral("What if Cluster Size on Disc is:"));
+    EXPECT_TRUE(label1->font().bold());
+    EXPECT_EQ(label2->text(), QStringLiteral("KB"));
+    EXPECT_TRUE(label2->font().bold());
+    EXPECT_TRUE(field->isEditable());
+    QStringList items;
+    for (int i = 0; i < field->count(); ++i)
+        items << field->itemText(i);
+    EXPECT_EQ(items, (QStringList { "1", "2", "4", "8", "16", "32" }));
+    EXPECT_EQ(field->currentText(), QStringLiteral("4"));
+    EXPECT_EQ(field->lineEdit()->maxLength(), 2);
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(ok->isDefault());
+}
+
+TEST_F(WhatifFormTest, AllowedSizesApplyWhenTheFocusLeavesTheField)
+{
+    const struct
+    {
+        const char* typed;
+        int whatifkb;
+    } cases[] = { { "16", 16 }, { "1", 1 }, { "01", 1 }, { "08", 8 }, { "32", 32 }, { "2", 2 }, { "4", 4 } };
+    for (const auto& c : cases) {
+        const int before = values.whatifkb;
+        type(c.typed);
+        EXPECT_EQ(values.whatifkb, before); // nothing until the focus leaves the field
+        tab();
+        EXPECT_EQ(values.whatifkb, c.whatifkb) << c.typed;
+        EXPECT_EQ(QApplication::focusWidget(), ok);
+        field->setFocus();
+    }
+    EXPECT_EQ(feedback.beeps, 0);
+    EXPECT_TRUE(feedback.errors.isEmpty());
+}
+
+TEST_F(WhatifFormTest, ChoosingFromTheListThenTab)
+{
+    field->setCurrentIndex(field->findText(QStringLiteral("32")));
+    tab();
+    EXPECT_EQ(values.whatifkb, 32);
+}
+
+TEST_F(WhatifFormTest, OtherNumbersBeepAndKeepTheFocus)
+{
+    values.whatifkb = 8;
+    for (const char* typed : { "64", "3", "0", "99", "00" }) {
+        type(typed);
+        const int before = feedback.beeps;
+        tab();
+        EXPECT_EQ(feedback.beeps, before + 1) << typed;
+        EXPECT_EQ(QApplication::focusWidget(), field) << typed;
+        EXPECT_EQ(values.whatifkb, 8);
+        EXPECT_EQ(field->currentText(), QString::fromLatin1(typed));
+    }
+    EXPECT_TRUE(feedback.errors.isEmpty());
+}
+
+TEST_F(WhatifFormTest, EmptyFieldReportsANonNumber)
+{
+    values.whatifkb = 16;
+    type("");
+    EXPECT_EQ(field->currentText(), QString());
+    tab();
+    EXPECT_EQ(feedback.errors, QStringList { QStringLiteral("'' is not a valid integer value") });
+    EXPECT_EQ(values.whatifkb, 16);
+    EXPECT_EQ(feedback.beeps, 0);
+    EXPECT_EQ(QApplication::focusWidget(), ok); // the focus goes where the user moved it
+}
+
+TEST_F(WhatifFormTest, OnlyDigitsAndEraseLeftCanBeTyped)
+{
+    type("");
+    QTest::keyClicks(field, "a -+.x");
+    for (const QString& text : { QStringLiteral("\u00e9"), QStringLiteral("\u0663") }) { // é, an Arabic-Indic 3
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(field, &press);
+    }
+    EXPECT_EQ(field->currentText(), QString());
+    QTest::keyClicks(field, "1a6");
+    EXPECT_EQ(field->currentText(), QStringLiteral("16"));
+    QTest::keyClicks(field, "7"); // two characters at most
+    EXPECT_EQ(field->currentText(), QStringLiteral("16"));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_EQ(field->currentText(), QStringLiteral("1"));
+    QTest::keyClick(field, Qt::Key_Home);
+    QTest::keyClick(field, Qt::Key_Delete);
+    EXPECT_EQ(field->currentText(), QString());
+}
+
+TEST_F(WhatifFormTest, PastedTextKeepsOnlyItsDigits)
+{
+    type("");
+    QGuiApplication::clipboard()->setText(QStringLiteral(" 3x2 KB"));
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(field->currentText(), QStringLiteral("32"));
+    tab();
+    EXPECT_EQ(values.whatifkb, 32);
+    // Whatever else puts text in, nothing but digits stays.
+    field->setFocus();
+    type("");
+    field->lineEdit()->insert(QStringLiteral("-8"));
+    EXPECT_EQ(field->currentText(), QStringLiteral("8"));
+}
+
+TEST_F(WhatifFormTest, EnterClosesWithTheOldValue)
+{
+    values.whatifkb = 4;
+    type("16");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(values.whatifkb, 4);
+    EXPECT_EQ(feedback.beeps, 0);
+    // The field keeps its text for the next showing.
+    open();
+    EXPECT_EQ(field->currentText(), QStringLiteral("16"));
+}
+
+TEST_F(WhatifFormTest, EscapeDoesNothing)
+{
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(WhatifFormTest, FieldIsNotRefreshedFromTheCurrentValue)
+{
+    form.hide();
+    values.whatifkb = 8; // as read from a stored "WhatIf" at start-up
+    open();
+    EXPECT_EQ(field->currentText(), QStringLiteral("4"));
+    tab();
+    EXPECT_EQ(values.whatifkb, 4);
+}
+
+TEST(WhatifPlacement, NinetyRightSeventyDown)
+{
+    EXPECT_EQ(TQVWhatifForm::position(QRect(22, 32, 703, 397)), QPoint(112, 102));
+    EXPECT_EQ(TQVWhatifForm::position(QRect(-100, -80, 5, 5)), QPoint(-10, -10));
+}
+
+} // namespace

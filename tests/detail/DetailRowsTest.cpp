@@ -1,0 +1,407 @@
+#include "DetailRows.h"
+
+#include "ColourRangeTable.h"
+#include "PathJoin.h"
+#include "RecordArena.h"
+#include "Records.h"
+#include "TestLister.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace qv;
+using qv::test::FakeLister;
+using qv::test::StatLister;
+
+namespace {
+
+// The whole-KB text the list shows for n kilobytes.
+std::string kb(long long n)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%10lldKB", n);
+    return text;
+}
+
+// A record chain root -> dirs... -> group, as the scan builds it.
+struct Chain
+{
+    RecordArena arena;
+    dirrec* root;
+    dirrec* group = nullptr;
+
+    Chain(const std::string& rootpath, std::vector<std::string> dirs, const std::string& groupname)
+        : root(arena.make(rootpath, KindDirectory))
+    {
+        dirrec* at = root;
+        for (const std::string& d : dirs) {
+            dirrec* next = nullptr;
+            adddir(arena, at, d, &next);
+            at = next;
+        }
+        // A group alone has no file to add through addgroup(): link it by hand, as the only child.
+        group = arena.make(groupname, KindGroup);
+        group->parent = at;
+        at->child = group;
+    }
+};
+
+// Captures what the rows write to the diagnostic stream.
+struct Diag
+{
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
+    ~Diag() { std::free(text); }
+    std::string str()
+    {
+        std::fflush(file);
+        return std::string(text, size);
+    }
+    void close() { std::fclose(file); }
+};
+
+class DetailRowsTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir tmp;
+    std::string dir = tmp.path().toStdString();
+    ColourRangeTable table;
+    StatLister lister;
+
+    void file(const std::string& name, qint64 size)
+    {
+        QFile f(QString::fromStdString(joinpath(dir, name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name;
+        ASSERT_TRUE(f.resize(size));
+    }
+    void rawfile(const std::string& name)
+    {
+        const int fd = ::open(joinpath(dir, name).c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    std::vector<DetailRow> rows(const std::string& group, std::uint32_t clustersize = 4096, std::int32_t whatifkb = 4)
+    {
+        Chain chain(dir, {}, group);
+        Diag diag;
+        auto result = detailrows(*chain.group, lister, { clustersize, whatifkb, table }, diag.file);
+        EXPECT_EQ(diag.str(), "");
+        diag.close();
+        return result;
+    }
+    static std::vector<std::string> names(const std::vector<DetailRow>& rows)
+    {
+        std::vector<std::string> n;
+        for (const DetailRow& r : rows)
+            n.push_back(r.name);
+        return n;
+    }
+};
+
+TEST_F(DetailRowsTest, SizesRoundToKilobytesAndClusters)
+{
+    struct Case
+    {
+        const char* name;
+        qint64 bytes;
+        std::uint32_t cluster;
+        std::int32_t whatifkb;
+        long long sizekb, spacekb, whatifkb_shown;
+        int colour; // default table, by space used
+    };
+    const Case cases[] = {
+        { "empty.dat", 0, 4096, 4, 0, 0, 0, 1 },
+        { "one.dat", 1, 4096, 4, 0, 4, 4, 1 }, // 0.5 KB rounds to the even 0
+        { "k1024.dat", 1024, 4096, 4, 1, 4, 4, 1 },
+        { "k1025.dat", 1025, 4096, 4, 2, 4, 4, 1 }, // 1.5 -> 2
+        { "k1026.dat", 1026, 4096, 4, 2, 4, 4, 1 },
+        { "k2049.dat", 2049, 4096, 4, 2, 4, 4, 1 }, // 2.5 -> 2
+        { "k3073.dat", 3073, 4096, 4, 4, 4, 4, 1 }, // 3.5 -> 4
+        { "k5000.dat", 5000, 512, 1, 5, 5, 5, 1 },
+        { "w5000.dat", 5000, 4096, 1, 5, 8, 5, 1 },
+        { "k10240.dat", 10240, 4096, 4, 10, 12, 12, 2 }, // space 12288 is past the first band
+        { "k10240b.dat", 10240, 1024, 32, 10, 10, 32, 1 }, // 10240 exactly: still the first band
+        { "sparse.dat", 5LL << 30, 4096, 4, 5242880, 5242880, 5242880, 7 },
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir one;
+        dir = one.path().toStdString();
+        file(c.name, c.bytes);
+        const auto r = rows("*.DAT", c.cluster, c.whatifkb);
+        ASSERT_EQ(r.size(), 1u) << c.name;
+        EXPECT_EQ(r[0].size, double(c.bytes)) << c.name;
+        EXPECT_EQ(r[0].sizetext().toStdString(), kb(c.sizekb)) << c.name;
+        EXPECT_EQ(r[0].spacetext().toStdString(), kb(c.spacekb)) << c.name;
+        EXPECT_EQ(r[0].whatiftext().toStdString(), kb(c.whatifkb_shown)) << c.name;
+        EXPECT_EQ(r[0].stateimage, c.colour) << c.name;
+    }
+}
+
+TEST_F(DetailRowsTest, ListsOnlyFilesOfTheGroup)
+{
+    file("notes.TXT", 10);
+    file("readme.txt", 20);
+    file("archive.tar.gz", 30);
+    file("txt", 40);
+    file("a.txt.bak", 50);
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("dir.txt")); // a directory named like the group
+    const auto r = rows("*.TXT");
+    EXPECT_EQ(names(r), (std::vector<std::string> { "notes.TXT", "readme.txt" }));
+    EXPECT_EQ(names(rows("*.GZ")), (std::vector<std::string> { "archive.tar.gz" }));
+}
+
+TEST_F(DetailRowsTest, DotGroupListsNamesWithoutADotAndNamesEndingInOne)
+{
+    file("Makefile", 1);
+    file("README", 2);
+    file("trailing.", 3);
+    file("a.txt", 4);
+    file(".profile", 5);
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("bin"));
+    EXPECT_EQ(names(rows("*.")), (std::vector<std::string> { "Makefile", "README", "trailing." }));
+}
+
+TEST_F(DetailRowsTest, NonUtf8NameKeepsItsBytesAndShowsAReplacement)
+{
+    rawfile("caf\xe9.txt");
+    const auto r = rows("*.TXT");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].name, "caf\xe9.txt");
+    EXPECT_EQ(r[0].caption, QStringLiteral("caf\uFFFD.txt"));
+    ::unlink(joinpath(dir, "caf\xe9.txt").c_str()); // QTemporaryDir can't name it to remove it
+}
+
+TEST_F(DetailRowsTest, ModifiedTimeIsUtcWhateverTheTimeZone)
+{
+    file("party.txt", 1);
+    const timespec times[2] = { { 946683000, 0 }, { 946683000, 0 } }; // 1999-12-31 23:30:00 UTC
+    ASSERT_EQ(utimensat(AT_FDCWD, joinpath(dir, "party.txt").c_str(), times, 0), 0);
+
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    for (const char* tz : { "QVT-13:45", "QVT+11", "UTC0" }) {
+        setenv("TZ", tz, 1);
+        tzset();
+        const auto r = rows("*.TXT");
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(r[0].modifiedtext(), QStringLiteral("31/12/1999 23:30")) << tz;
+    }
+    old ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+    tzset();
+}
+
+TEST(DetailText, ModifiedFields)
+{
+    const struct
+    {
+        std::int64_t t;
+        const char* text;
+    } cases[] = {
+        { 0, "01/01/1970 00:00" },
+        { 59, "01/01/1970 00:00" }, // seconds are not shown
+        { 951782400, "29/02/2000 00:00" },
+        { -1, "31/12/1969 23:59" },
+        { 253402300799, "31/12/9999 23:59" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(modifiedtext(c.t).toStdString(), c.text) << c.t;
+}
+
+TEST_F(DetailRowsTest, SortsAsEnglishReadersExpectOnAnyLocale)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale::c());
+    for (const char* n : { "cherry.txt", "Banana.txt", "apple.txt", "Apple.txt", "banana.txt", "APPLE.TXT", "_x.txt",
+             "10.txt", "9.txt" })
+        file(n, 1);
+    const auto order = names(rows("*.TXT"));
+    QLocale::setDefault(before);
+    ASSERT_EQ(order.size(), 9u);
+    const auto at = [&](const std::string& n) { return std::find(order.begin(), order.end(), n) - order.begin(); };
+    // Names that differ only in case sit next to each other, before the next letter of the alphabet.
+    std::vector<long> apples { at("apple.txt"), at("Apple.txt"), at("APPLE.TXT") };
+    std::sort(apples.begin(), apples.end());
+    EXPECT_EQ(apples.back() - apples.front(), 2);
+    EXPECT_LT(apples.back(), at("Banana.txt"));
+    EXPECT_LT(apples.back(), at("banana.txt"));
+    EXPECT_EQ(std::abs(at("Banana.txt") - at("banana.txt")), 1);
+    EXPECT_LT(std::max(at("Banana.txt"), at("banana.txt")), at("cherry.txt"));
+    // Case decides only between otherwise equal names: the order is the same whatever the listing order.
+    EXPECT_LT(at("apple.txt"), at("APPLE.TXT"));
+    EXPECT_LT(at("10.txt"), at("9.txt"));
+}
+
+TEST(DetailPaths, DirectoryRebuiltFromTheRecordChain)
+{
+    const struct
+    {
+        const char* root;
+        std::vector<std::string> dirs;
+        const char* group;
+        const char* dir;
+        const char* pattern;
+    } cases[] = {
+        { "/", {}, "*.TXT", "/", "/*.TXT" },
+        { "/", { "etc" }, "*.CONF", "/etc", "/etc/*.CONF" },
+        { "/data", {}, "*.", "/data", "/data/*." },
+        { "/data", { "Sub", "deeper" }, "*.TXT", "/data/Sub/deeper", "/data/Sub/deeper/*.TXT" },
+        { "/odd", { "with*star", "line\nbreak" }, "*.\xe9", "/odd/with*star/line\nbreak",
+            "/odd/with*star/line\nbreak/*.\xe9" },
+    };
+    for (const auto& c : cases) {
+        Chain chain(c.root, c.dirs, c.group);
+        EXPECT_EQ(groupdirectory(*chain.group), c.dir);
+        EXPECT_EQ(grouppattern(*chain.group), c.pattern);
+        FakeLister lister;
+        ColourRangeTable table;
+        Diag diag;
+        EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file).empty());
+        EXPECT_EQ(lister.opened, std::vector<std::string> { c.dir });
+        EXPECT_EQ(diag.str(), std::string("\ndirwalk function: can't open ") + c.pattern + "\n");
+        diag.close();
+    }
+}
+
+TEST_F(DetailRowsTest, DirectoryThatCannotBeListedGivesNoRows)
+{
+    Chain chain(dir, { "gone" }, "*.TXT");
+    Diag diag;
+    EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file).empty());
+    EXPECT_EQ(diag.str(), "\ndirwalk function: can't open " + dir + "/gone/*.TXT\n");
+    diag.close();
+}
+
+TEST(DetailFake, CompressedFilesCountAtTheirCompressedSize)
+{
+    FakeLister lister;
+    lister.dirs["/vol"] = {
+        { "packed.log", false, true, 1000000, 300000, 0 },
+        { "unreadable.log", false, true, 1000000, -1, 0 }, // the compressed size could not be read
+        { "plain.log", false, false, 5000, 100, 0 }, // not compressed: ondisc is not looked at
+        { ".", true },
+        { "..", true },
+    };
+    ColourRangeTable table;
+    Chain chain("/vol", {}, "*.LOG");
+    const auto r = detailrows(*chain.group, lister, { 4096, 1, table });
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].name, "packed.log");
+    EXPECT_EQ(r[0].size, 1000000);
+    EXPECT_EQ(r[0].space, 303104); // 300000 rounded up to 4096
+    EXPECT_EQ(r[0].whatif, 300032);
+    EXPECT_EQ(r[0].sizetext().toStdString(), kb(977)); // 976.6
+    EXPECT_EQ(r[0].spacetext().toStdString(), kb(296));
+    EXPECT_EQ(r[1].name, "plain.log");
+    EXPECT_EQ(r[1].space, 8192);
+    EXPECT_EQ(r[2].name, "unreadable.log");
+    EXPECT_EQ(r[2].space, 1003520);
+}
+
+TEST(DetailFake, NamesTooLongForAPathAreLeftOutWithTheDiagnostic)
+{
+    const std::string dir = "/" + std::string(99, 'd'); // 100 bytes
+    const std::string fits(4095 - 100 - 2 - 4, 'f'); // with ".txt": 4095 - 100 - 2 bytes, the most allowed
+    const std::string over = fits + "x";
+    FakeLister lister;
+    lister.dirs[dir] = { { fits + ".txt", false, false, 1 }, { over + ".txt", false, false, 2 } };
+    ColourRangeTable table;
+    Chain chain(dir, {}, "*.TXT");
+    Diag diag;
+    const auto r = detailrows(*chain.group, lister, { 4096, 4, table }, diag.file);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].name, fits + ".txt");
+    EXPECT_EQ(diag.str(), "\ndirwalk: name " + dir + "/*.TXT/" + over + ".txt too long\n");
+    diag.close();
+}
+
+// Deletes every file right after the lister has reported it.
+class DeletingLister : public DirLister
+{
+public:
+    std::unique_ptr<DirListing> open(const std::string& path) override
+    {
+        struct Listing : DirListing
+        {
+            std::unique_ptr<DirListing> inner;
+            std::string dir;
+            bool next(DirEntry& e) override
+            {
+                if (!inner->next(e))
+                    return false;
+                if (!e.isdir)
+                    std::remove(joinpath(dir, e.name).c_str());
+                return true;
+            }
+        };
+        auto l = std::make_unique<Listing>();
+        l->inner = real.open(path);
+        l->dir = path;
+        return l->inner ? std::move(l) : nullptr;
+    }
+    StatLister real;
+};
+
+TEST_F(DetailRowsTest, FileDeletedAfterItWasListedKeepsItsRow)
+{
+    file("a.txt", 100);
+    file("b.txt", 5000);
+    DeletingLister deleting;
+    Chain chain(dir, {}, "*.TXT");
+    const auto r = detailrows(*chain.group, deleting, { 4096, 4, table });
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[1].size, 5000);
+    EXPECT_EQ(r[1].space, 8192);
+    EXPECT_FALSE(QFile::exists(tmp.filePath("b.txt")));
+}
+
+TEST_F(DetailRowsTest, RowsAddUpToTheGroupFigures)
+{
+    const qint64 sizes[] = { 0, 1, 511, 512, 4095, 4096, 4097, 100000, 1 << 20 };
+    int n = 0;
+    for (qint64 s : sizes)
+        file("f" + std::to_string(n++) + ".bin", s);
+    file("other.txt", 7);
+    for (std::int32_t whatifkb : { 1, 4, 32 }) {
+        // The group as the scan counts it, from the same listing.
+        RecordArena arena;
+        dirrec* root = arena.make(dir, KindDirectory);
+        const Rounding rounding { 4096, whatifkb };
+        auto listing = lister.open(dir);
+        DirEntry e;
+        while (listing->next(e))
+            if (!e.isdir) {
+                dirrec* g = nullptr;
+                addgroup(arena, root, groupname(e.name), KindGroup, e.size, e.size, rounding, &g);
+            }
+        dirrec* group = root->child;
+        while (group && group->name() != "*.BIN")
+            group = group->next;
+        ASSERT_NE(group, nullptr);
+
+        const auto r = detailrows(*group, lister, { 4096, whatifkb, table });
+        ASSERT_EQ(r.size(), group->count);
+        double bytes = 0, space = 0, whatif = 0;
+        for (const DetailRow& row : r) {
+            bytes += row.size;
+            space += row.space;
+            whatif += row.whatif;
+        }
+        EXPECT_EQ(bytes, group->bytes);
+        EXPECT_EQ(space, group->space);
+        EXPECT_EQ(whatif, group->whatif) << whatifkb;
+    }
+}
+
+} // namespace

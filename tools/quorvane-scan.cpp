@@ -1,0 +1,167 @@
+// quorvane-scan: the program's scan engine without its windows, for developers and the benchmarks.
+//
+//   quorvane-scan [--cluster BYTES] [--whatif KB] [--status] PATH
+//
+// Walks PATH like the program does and prints one line per record in tree order (the scan root first,
+// every record's children in list order): "<level>\t<state image>\t<label>", level 0 being the root.
+#include "ClusterRules.h"
+#include "ColourRangeTable.h"
+#include "Labels.h"
+#include "MountTable.h"
+#include "PathJoin.h"
+#include "PosixDirLister.h"
+#include "PosixVolumeQuery.h"
+#include "Records.h"
+#include "Walker.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+using namespace qv;
+
+namespace {
+
+struct Options
+{
+    std::string path;
+    std::optional<std::uint32_t> clustersize;
+    std::int32_t whatifkb = 4;
+    bool status = false;
+};
+
+// Standard output through one big buffer: a scan can print millions of lines.
+class Output
+{
+public:
+    ~Output() { flush(); }
+    void append(std::string_view s)
+    {
+        m_buffer.append(s);
+        if (m_buffer.size() >= (1u << 20))
+            flush();
+    }
+    void flush()
+    {
+        std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
+        m_buffer.clear();
+    }
+
+private:
+    std::string m_buffer;
+};
+
+class StderrSink : public ScanSink
+{
+public:
+    void status(const std::string& text) override { std::fprintf(stderr, "status: %s\n", text.c_str()); }
+};
+
+class SilentSink : public ScanSink
+{
+public:
+    void status(const std::string&) override { }
+};
+
+template <typename T> bool positive(const char* text, T& value)
+{
+    const char* end = text + std::strlen(text);
+    const auto [at, ec] = std::from_chars(text, end, value);
+    return ec == std::errc() && at == end && value > 0;
+}
+
+bool parseargs(int argc, char** argv, Options& opts)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--status") {
+            opts.status = true;
+        } else if (arg == "--cluster" && i + 1 < argc) {
+            std::uint32_t bytes = 0;
+            if (!positive(argv[++i], bytes))
+                return false;
+            opts.clustersize = bytes;
+        } else if (arg == "--whatif" && i + 1 < argc) {
+            if (!positive(argv[++i], opts.whatifkb))
+                return false;
+        } else if (arg.starts_with("-") || arg.empty() || !opts.path.empty()) {
+            return false; // an unknown option, an option without its value, or a second path
+        } else {
+            opts.path = arg;
+        }
+    }
+    return !opts.path.empty();
+}
+
+// Prints the records from root down in pre-order, without recursion: any depth is safe.
+void printtree(const dirrec* root, int W, Output& out)
+{
+    const ColourRangeTable colours;
+    std::string line;
+    const dirrec* n = root;
+    int level = 0;
+    while (n) {
+        line = std::to_string(level);
+        line += '\t';
+        line += std::to_string(ColourOfSize(colours, n->space));
+        line += '\t';
+        line += buildlabel(*n, 2 * level, W).toUtf8().toStdString();
+        line += '\n';
+        out.append(line);
+        if (n->child) {
+            n = n->child;
+            ++level;
+            continue;
+        }
+        while (n != root && !n->next) {
+            n = n->parent;
+            --level;
+        }
+        n = n == root ? nullptr : n->next;
+    }
+}
+
+// Scans opts.path the way the scan thread does, sums it and prints it.
+void scanandprint(const Options& opts, Output& out)
+{
+    const std::string root = rootname(opts.path);
+    std::uint32_t clustersize;
+    if (opts.clustersize) {
+        clustersize = *opts.clustersize;
+    } else {
+        PosixVolumeQuery volumes;
+        clustersize = clusterrules(volumes.query(root), true).clustersize;
+    }
+
+    RecordArena arena;
+    dirrec* scanroot = arena.make(root, KindDirectory);
+    PosixDirLister lister(MountTable::load());
+    StderrSink loud;
+    SilentSink quiet;
+    const std::atomic<std::int32_t> scanabort { 0 };
+    const std::atomic<std::int32_t> whatifkb { opts.whatifkb };
+    WalkContext ctx { arena, lister, opts.status ? static_cast<ScanSink&>(loud) : quiet, scanabort, clustersize,
+        whatifkb };
+    dirwalk(ctx, scanroot, root);
+
+    int maxdepth = 0;
+    rollup(scanroot, 0, maxdepth);
+    printtree(scanroot, labelwidth(maxdepth), out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options opts;
+    if (!parseargs(argc, argv, opts)) {
+        std::fprintf(stderr, "usage: quorvane-scan [--cluster BYTES] [--whatif KB] [--status] PATH\n");
+        return 2;
+    }
+    Output out;
+    scanandprint(opts, out);
+    return 0;
+}
