@@ -186,6 +186,8 @@ std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
         const ssize_t n = ::getdents64(fd, m_buffer.data(), m_buffer.size());
         if (n <= 0)
             break; // the end, or an error part way: what was read is listed
+        // A record takes at least 24 bytes (a header of 19, the name, its terminator, alignment to 8).
+        listing->m_items.reserve(listing->m_items.size() + static_cast<std::size_t>(n) / 24);
         for (ssize_t pos = 0; pos < n;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(m_buffer.data() + pos);
             pos += d->d_reclen;
