@@ -2,6 +2,7 @@
 
 #include "PathJoin.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -25,9 +26,9 @@ public:
     }
     ~PosixListing() override
     {
-        closefd();
         if (m_owner)
-            m_owner->forget(this);
+            m_owner->forget(this); // may pass the directory above back its descriptor, through ours
+        closefd();
     }
 
     bool next(DirEntry& entry) override;
@@ -47,6 +48,18 @@ private:
             ::close(m_fd);
         m_fd = -1;
     }
+    // Gives up the descriptor for the budget, remembering which directory it was so that it can be
+    // opened again relative to a subdirectory.
+    void evict()
+    {
+        struct stat st;
+        if (m_fd >= 0 && ::fstat(m_fd, &st) == 0) {
+            m_dev = st.st_dev;
+            m_ino = st.st_ino;
+            m_identified = true;
+        }
+        closefd();
+    }
     bool ismountpoint(std::string_view name) const
     {
         return m_holdsmounts && m_owner && m_owner->m_mounts.ismountpoint(joinpath(m_realpath, name));
@@ -57,6 +70,9 @@ private:
     std::string m_path;
     std::string m_realpath; // only kept when a mount point lies in this directory
     bool m_holdsmounts = false;
+    bool m_identified = false; // m_dev and m_ino hold the directory's identity
+    dev_t m_dev = 0;
+    ino_t m_ino = 0;
     std::string m_names;
     std::vector<Item> m_items;
     std::size_t m_pos = 0;
@@ -186,6 +202,11 @@ std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
         const ssize_t n = ::getdents64(fd, m_buffer.data(), m_buffer.size());
         if (n <= 0)
             break; // the end, or an error part way: what was read is listed
+        // A record takes at least 24 bytes (a header of 19, the name, its terminator, alignment to 8).
+        auto& items = listing->m_items;
+        const std::size_t need = items.size() + static_cast<std::size_t>(n) / 24;
+        if (need > items.capacity())
+            items.reserve(std::max(need, 2 * items.capacity()));
         for (ssize_t pos = 0; pos < n;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(m_buffer.data() + pos);
             pos += d->d_reclen;
@@ -198,19 +219,41 @@ std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
 
     m_live.push_back(listing.get());
     if (m_live.size() - m_firstopen > MaxOpen)
-        m_live[m_firstopen++]->closefd();
+        m_live[m_firstopen++]->evict();
     return listing;
 }
 
+// When the last listing ends while the one before it, its parent, gave up its descriptor, the parent
+// gets one back as ".." of the ending directory: in a deep tree every way back up then stays one step
+// long. It is taken only when it is the very directory the parent had (a subdirectory may have moved).
 void PosixDirLister::forget(PosixListing* listing)
 {
     for (std::size_t i = m_live.size(); i-- > 0;) {
-        if (m_live[i] == listing) {
-            m_live.erase(m_live.begin() + static_cast<std::ptrdiff_t>(i));
-            if (i < m_firstopen)
-                --m_firstopen;
-            return;
+        if (m_live[i] != listing)
+            continue;
+        bool reopened = false;
+        if (i + 1 == m_live.size() && i > 0 && listing->m_fd >= 0) {
+            PosixListing* parent = m_live[i - 1];
+            const std::size_t slash = listing->m_path.rfind('/');
+            const bool isparent = slash != std::string::npos
+                && std::string_view(listing->m_path).substr(0, slash == 0 ? 1 : slash) == parent->m_path;
+            if (parent->m_fd < 0 && parent->m_identified && isparent) {
+                const int up = ::openat(listing->m_fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                struct stat st;
+                if (up >= 0 && ::fstat(up, &st) == 0 && st.st_dev == parent->m_dev && st.st_ino == parent->m_ino) {
+                    parent->m_fd = up;
+                    reopened = true;
+                } else if (up >= 0) {
+                    ::close(up);
+                }
+            }
         }
+        m_live.erase(m_live.begin() + static_cast<std::ptrdiff_t>(i));
+        if (i < m_firstopen)
+            --m_firstopen;
+        if (reopened)
+            m_firstopen = m_live.size() - 1;
+        return;
     }
 }
 

@@ -135,7 +135,8 @@ void printtree(const dirrec* root, int W, Output& out, const std::function<void(
         line += '\t';
         line += std::to_string(ColourOfSize(colours, n->space));
         line += '\t';
-        line += buildlabel(*n, 2 * level, W).toUtf8().toStdString();
+        const QByteArray label = buildlabel(*n, 2 * level, W).toUtf8();
+        line.append(label.constData(), static_cast<std::size_t>(label.size()));
         line += '\n';
         out.append(line);
         if (details && n->kind == KindGroup)

@@ -215,3 +215,40 @@ TEST(PosixDirLister, MountPointsReportedNotTouched)
         EXPECT_FALSE(all.at("plain").mountpoint);
     }
 }
+
+// On the way back up a deep tree each directory gets its descriptor back through ".." of the one below,
+// unless that one has moved away meanwhile.
+TEST(PosixDirLister, DescriptorsComeBackOnTheWayUp)
+{
+    TempTree t;
+    t.dir("c");
+    t.chain("c", 60, "d", "f");
+    t.dir("elsewhere");
+    PosixDirLister lister(MountTable {});
+    std::vector<std::unique_ptr<DirListing>> open;
+    std::vector<std::string> paths;
+    std::string path = t.at("c");
+    for (int level = 0; level <= 60; ++level) {
+        open.push_back(lister.open(path));
+        ASSERT_TRUE(open.back()) << level;
+        paths.push_back(path);
+        path += "/d";
+    }
+    ASSERT_EQ(lister.openDescriptors(), PosixDirLister::MaxOpen);
+
+    // Move level 20 away while level 19 has no descriptor: its ".." is no longer level 19.
+    ASSERT_EQ(::rename(paths[20].c_str(), t.at("elsewhere/moved").c_str()), 0);
+    while (open.size() > 20) {
+        open.pop_back();
+        // Levels 29 to 60 held descriptors; below 29 each gets one back as the level under it ends.
+        const std::size_t s = open.size();
+        EXPECT_EQ(lister.openDescriptors(), s >= 30 ? s - 29 : s > 20 ? 1 : 0) << s;
+    }
+    // Level 19 still examines its entries, by path: "f" is a file ("d", named when the listing began and
+    // a directory by its listed type, needs no examination).
+    DirEntry e;
+    std::map<std::string, bool> kinds;
+    while (open.back()->next(e))
+        kinds[std::string(e.name)] = e.isdir;
+    EXPECT_EQ(kinds, (std::map<std::string, bool> { { ".", true }, { "..", true }, { "d", true }, { "f", false } }));
+}

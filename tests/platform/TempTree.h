@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/mount.h>
@@ -32,6 +33,15 @@ public:
         // Chains may be too deep for a removal by path: take them down from the bottom, relative to each level.
         for (const Chain& c : m_chains)
             removechain(c);
+        // Names that are not valid UTF-8 don't survive QTemporaryDir's own removal: empty it byte-wise.
+        ::nftw(
+            m_root.c_str(),
+            [](const char* path, const struct stat*, int type, struct FTW* at) {
+                if (at->level > 0)
+                    type == FTW_DP ? ::rmdir(path) : ::unlink(path);
+                return 0;
+            },
+            16, FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
     }
 
     const std::string& root() const { return m_root; }
