@@ -16,6 +16,7 @@
 #include <QRect>
 #include <QStyle>
 #include <QValidator>
+#include <algorithm>
 #include <stdexcept>
 
 namespace qv {
@@ -67,7 +68,6 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
 {
     setObjectName(QStringLiteral("QVWhatifForm"));
     setWindowTitle(QStringLiteral("Quorvane What If"));
-    setFixedSize(279, 75);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     setFont(font);
@@ -89,19 +89,23 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
     m_clustersize->lineEdit()->setMaxLength(2);
     m_clustersize->lineEdit()->setAcceptDrops(false);
     m_clustersize->setEditText(QStringLiteral("4"));
-    m_clustersize->setGeometry(192, 12, 49, m_clustersize->sizeHint().height());
+    // The layout's positions where the label's font leaves room for them; further right where it is wider.
+    const int fieldleft = std::max(192, m_label1->geometry().right() + 9);
+    m_clustersize->setGeometry(fieldleft, 12, 49, m_clustersize->sizeHint().height());
     // The combo box is the focus widget and hands keys and the context menu to its line edit itself, so
     // the filter sits on the combo box.
     m_clustersize->installEventFilter(this);
 
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setFont(bold);
-    m_label2->move(248, 16);
+    m_label2->move(fieldleft + 56, 16);
     m_label2->adjustSize();
 
     m_ok->setObjectName(QStringLiteral("BitBtn1"));
     m_ok->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    m_ok->setGeometry(104, 48, 75, 25);
+    const int width = std::max(279, m_label2->geometry().right() + 17);
+    setFixedSize(width, 75);
+    m_ok->setGeometry(width == 279 ? 104 : (width - 75) / 2, 48, 75, 25);
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 

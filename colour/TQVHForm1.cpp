@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 namespace qv {
@@ -40,7 +41,8 @@ TQVHForm1::TQVHForm1(const ColourRangeTable& table, QWidget* parent)
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setIconSize(QSize(16, 16));
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionsMovable(false);
@@ -70,6 +72,11 @@ void TQVHForm1::fill()
         rows.push_back(item);
     }
     m_list->addTopLevelItems(rows);
+    // 304 x 160 holds the eight rows in the layout's font; a font with taller rows gets a window that still
+    // shows them all.
+    const int frame = 2 * m_list->frameWidth();
+    const int height = m_list->header()->sizeHint().height() + ColourRangeTable::Count * m_list->sizeHintForRow(0);
+    setFixedSize(std::max(304, 300 + frame), std::max(160, height + frame));
     m_list->setUpdatesEnabled(true);
 }
 
