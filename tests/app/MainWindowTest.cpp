@@ -356,6 +356,7 @@ TEST(MainWindowScan, ScanOfARealDirectoryTree)
     QFile::link(base + QStringLiteral("/docs"), base + QStringLiteral("/link"));
 
     Program p({}, true);
+    QAbstractItemModelTester tester(&p.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_TRUE(p.start());
     p.choose(base.toStdString());
     ASSERT_TRUE(p.scanned());
