@@ -55,14 +55,11 @@ void ScanTreeModel::refreshstateimages()
 {
     if (m_nodes.empty())
         return;
-    const QList<int> roles { Qt::DecorationRole };
-    emit dataChanged(index(0, 0), index(0, 0), roles);
-    for (std::size_t i = 0; i < m_nodes.size(); ++i) {
-        if (m_count[i] == 0)
-            continue;
-        const QModelIndex p = indexof(m_nodes[i]);
-        emit dataChanged(index(0, 0, p), index(static_cast<int>(m_count[i]) - 1, 0, p), roles);
-    }
+    // One notice for the whole tree: a tree view answers each dataChanged range with a search through
+    // its rows, so one range per directory costs rows x directories. Nothing moves, so every persistent
+    // index (selection, expanded nodes) stays as it is.
+    emit layoutAboutToBeChanged();
+    emit layoutChanged();
 }
 
 dirrec* ScanTreeModel::record(const QModelIndex& index) const

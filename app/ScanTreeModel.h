@@ -27,7 +27,8 @@ public:
     void build(dirrec* root, int W, const ColourRangeTable& table);
     // Shows nothing; the records shown so far may be released afterwards.
     void clear();
-    // After the records' stateimage fields were changed (recolouring): repaints every node's disc.
+    // After the records' stateimage fields were changed (recolouring): has every view repaint every
+    // node's disc (a layout change without any move), at a cost independent of the number of directories.
     void refreshstateimages();
 
     // The decorations, by state image (0 = no disc) and kind (0 directory, 1 file-type group); each icon

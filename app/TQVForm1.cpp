@@ -133,12 +133,10 @@ TQVForm1::TQVForm1(const Services& services, Windows& windows, QWidget* parent)
 
 TQVForm1::~TQVForm1()
 {
-    // Normally the close has ended the scan; never leave a thread running into freed records.
-    if (m_thread && m_thread->isRunning()) {
+    // Normally the close has ended the scan; never leave a thread running into freed records (the
+    // thread's destructor waits for it).
+    if (m_thread)
         m_services.values.scanabort = 1;
-        m_thread->cancelhandovers();
-        m_thread->wait();
-    }
     delete m_thread;
 }
 
@@ -273,7 +271,7 @@ void TQVForm1::selectscan(const std::string& path)
 {
     setstatus(displaytext(path));
     repaint();
-    if (m_thread && m_thread->isRunning()) {
+    if (m_scanning) {
         // One scan at a time: stop the running one; this one starts when it has ended.
         m_services.values.scanabort = 1;
         m_mailbox.close();
@@ -285,7 +283,7 @@ void TQVForm1::selectscan(const std::string& path)
 
 bool TQVForm1::scanrunning() const
 {
-    return m_pending.has_value() || (m_thread && m_thread->isRunning());
+    return m_pending.has_value() || m_scanning;
 }
 
 void TQVForm1::startscan(const std::string& path)
@@ -303,6 +301,7 @@ void TQVForm1::startscan(const std::string& path)
     m_thread = new QVMakeTree(ScanServices { m_services.values, m_services.volumes, m_services.makelister, *m_sink,
                                   *this, [this, ticket] { scanended(ticket); } },
         this);
+    m_scanning = true;
     m_tick.start();
 }
 
@@ -310,8 +309,9 @@ void TQVForm1::scanended(std::uint64_t ticket)
 {
     if (!m_sink || m_sink->ticket() != ticket)
         return; // an earlier scan's late signal
-    // The thread cleared scaninprogress last: reading it orders all its writes before what follows.
-    (void)m_services.values.scaninprogress.load();
+    // The body has ended; this makes all it wrote visible here.
+    m_thread->waitended();
+    m_scanning = false;
     showstatus();
     if (m_pending && !m_closing) {
         const std::string path = std::move(*m_pending);
@@ -452,7 +452,7 @@ void TQVForm1::closeEvent(QCloseEvent* event)
 void TQVForm1::FormClose()
 {
     ScanValues& values = m_services.values;
-    const bool running = m_thread && m_thread->isRunning();
+    const bool running = m_scanning;
     if (running) {
         // Stop the scan at once and let it no longer wait for this thread.
         values.scanabort = 1;
@@ -473,15 +473,17 @@ void TQVForm1::FormClose()
 
     if (running) {
         const QDeadlineTimer deadline(CloseWaitMs);
-        while (m_thread->isRunning() && !deadline.hasExpired()) {
+        bool ended = false;
+        while (!ended && !deadline.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            m_thread->wait(QDeadlineTimer(10));
+            ended = m_thread->waitended(10);
         }
-        m_stuck = m_thread->isRunning();
+        m_stuck = !ended;
     }
-    if (m_thread && !m_thread->isRunning()) {
+    if (m_thread && !m_stuck) {
         delete m_thread;
         m_thread = nullptr;
+        m_scanning = false;
     }
     m_tick.stop();
 }

@@ -39,7 +39,7 @@ public:
     // a scan still running is stopped first and the new one starts when it has ended. An empty path
     // starts nothing.
     void selectscan(const std::string& path);
-    // A scan thread exists that has not ended yet (or a scan waits for it).
+    // A scan has started whose end this window has not handled yet (or a scan waits for it).
     bool scanrunning() const;
     // After close: a scan thread that did not end in time; the program must then end without running
     // destructors that thread could reach.
@@ -98,6 +98,7 @@ private:
     std::unique_ptr<StatusMailbox::Sink> m_sink;
     QVMakeTree* m_thread = nullptr; // scanthread: the last scan's thread, released when the next starts
     std::optional<std::string> m_pending; // a path to scan once the running scan has ended
+    bool m_scanning = false; // m_thread's scan has not been seen to end yet
     QTimer m_tick; // shows the scan's latest status text at the screen's rate
 
     bool m_startupbegun = false;

@@ -13,6 +13,8 @@ struct ColourRange
 {
     std::int8_t colour = 1;
     double bound = 0;
+
+    friend bool operator==(const ColourRange&, const ColourRange&) = default;
 };
 
 // The eight size bands, in order of their upper bounds. One instance per program, used on the GUI thread.

@@ -7,6 +7,22 @@
 
 namespace qv {
 
+QFont crformfont(int pixelsize)
+{
+    QFont font;
+    font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
+    font.setPixelSize(pixelsize);
+    return font;
+}
+
+void fitfont(QWidget* w, const QString& text, int width)
+{
+    QFont font = w->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    w->setFont(font);
+}
+
 TQVCRFDiag::TQVCRFDiag(QWidget* parent)
     : QDialog(parent,
         Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -14,19 +30,16 @@ TQVCRFDiag::TQVCRFDiag(QWidget* parent)
 {
     setObjectName(QStringLiteral("TQVCRFDiag"));
     setFixedSize(623, 111);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(crformfont(11));
 
     auto* text = new QLabel(QStringLiteral("The changed TO range must be between same and next FROM range"), this);
     text->setObjectName(QStringLiteral("QVCRFDtext"));
-    QFont large = font;
-    large.setPixelSize(19);
-    text->setFont(large);
+    text->setFont(crformfont(19));
     QPalette black = text->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     text->setPalette(black);
     text->move(8, 24);
+    fitfont(text, text->text(), width() - 16);
     text->adjustSize();
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

@@ -3,6 +3,7 @@
 #include "Feedback.h"
 #include "ParseSizeEntry.h"
 #include "Placement.h"
+#include "RangePalette.h"
 #include "TQVCRFDiag.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QValidator>
+#include <QWindow>
 #include <cstdio>
 #include <qdrawutil.h>
 #include <string_view>
@@ -75,42 +77,36 @@ constexpr int MaxEntry = 20; // characters a To edit takes from the keyboard
 
 // Refuses typing and pasting that would make the text longer than MaxEntry characters. Unlike
 // QLineEdit::setMaxLength it leaves setText() alone, so a long bound from the store shows in full and is
-// read back in full.
+// read back in full; such a text may still be shortened.
 class EntryLimit : public QValidator
 {
 public:
     explicit EntryLimit(QLineEdit* edit)
         : QValidator(edit)
-        , m_edit(edit)
     {
+        // The edit's text has already changed when validate() is asked: remember the last length taken.
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_length = text.size(); });
     }
 
     State validate(QString& input, int&) const override
     {
-        return input.size() > MaxEntry && input.size() > m_edit->text().size() ? Invalid : Acceptable;
+        return input.size() > MaxEntry && input.size() > m_length ? Invalid : Acceptable;
     }
 
 private:
-    QLineEdit* m_edit;
+    qsizetype m_length = 0;
 };
 
-// The dialog's swatch colours: the range palette, with the grey a shade lighter as the swatches have it.
-QColor swatchcolour(int k)
+// Swatch k's image: the disc of colour number k, in the swatch's shade of that colour.
+QPixmap swatchdisc(int k)
 {
-    static const QColor colours[8] = { { 255, 255, 0 }, { 0, 255, 255 }, { 0, 255, 0 }, { 255, 0, 255 }, { 255, 0, 0 },
-        { 0, 0, 255 }, { 128, 128, 128 }, { 0, 0, 0 } };
-    return colours[k - 1];
-}
-
-// A 16 x 16 white tile with a disc 10 pixels across in its centre.
-QPixmap disc(const QColor& colour)
-{
-    static const int widths[10] = { 4, 6, 8, 10, 10, 10, 10, 8, 6, 4 };
-    QImage image(16, 16, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    for (int i = 0; i < 10; ++i)
-        for (int x = (16 - widths[i]) / 2; x < (16 + widths[i]) / 2; ++x)
-            image.setPixelColor(x, 3 + i, colour);
+    QImage image = RangePalette::discimage(k);
+    const QRgb disc = RangePalette::colour(k).rgb();
+    const QRgb swatch = RangePalette::swatchcolour(k).rgb();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == disc)
+                image.setPixel(x, y, swatch);
     return QPixmap::fromImage(image);
 }
 
@@ -134,17 +130,6 @@ QString controlname(const char* prefix, int k)
     return QString::fromLatin1(prefix) + QString::number(k);
 }
 
-// Shrinks a label's font until its text fits in width: the layout's fonts are only what fontconfig offers
-// in place of the original, and their blanks and letters may run wider.
-void fitlabel(QLabel* label, int width)
-{
-    QFont font = label->font();
-    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > width)
-        font.setPixelSize(font.pixelSize() - 1);
-    label->setFont(font);
-    label->adjustSize();
-}
-
 } // namespace
 
 TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& feedback, Recolour recolour,
@@ -162,20 +147,17 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     setObjectName(QStringLiteral("TQVCRForm"));
     setWindowTitle(QStringLiteral("Quorvane Colour Ranges"));
     setFixedSize(412, 352);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(crformfont(11));
 
     auto* heading = new QLabel(QStringLiteral("Disc Space Range                                  Colour"), this);
     heading->setObjectName(QStringLiteral("QVCRFheading"));
-    QFont headingfont = font;
-    headingfont.setPixelSize(16);
-    heading->setFont(headingfont);
+    heading->setFont(crformfont(16));
     QPalette black = heading->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     heading->setPalette(black);
     heading->move(88, 8);
-    fitlabel(heading, width() - 88 - 4);
+    fitfont(heading, heading->text(), width() - 88 - 4);
+    heading->adjustSize();
 
     auto* panel1 = new QFrame(this);
     panel1->setObjectName(QStringLiteral("Panel1"));
@@ -204,6 +186,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         to->setValidator(new EntryLimit(to));
         auto* rangelabel = new QLabel(QStringLiteral("is Range - ") + QString::number(k), panel1);
         rangelabel->move(248, top + 4);
+        fitfont(rangelabel, rangelabel->text(), 312 - 248 - 2);
         rangelabel->adjustSize();
         auto* radio = new QRadioButton(panel1);
         radio->setObjectName(controlname("RadioButton", k));
@@ -219,7 +202,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         swatch->setObjectName(controlname("QVCRFCol", k));
         swatch->setGeometry(2, 2, 20, 20);
         swatch->setAlignment(Qt::AlignCenter);
-        swatch->setPixmap(disc(swatchcolour(k)));
+        swatch->setPixmap(swatchdisc(k));
         swatch->installEventFilter(this);
 
         m_from[k - 1] = from;
@@ -238,6 +221,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(x, 320, 75, 25);
+        fitfont(b, caption, 75 - 10);
         return b;
     };
     m_ok = button("QVCRFokBtn", QStringLiteral("OK"), 8);
@@ -383,6 +367,10 @@ void TQVCRForm::QVCRFtoExit(int k, Qt::FocusReason reason)
             if (k == 7)
                 placeat(m_diag, centredonscreen(screensize(), outerbounds(m_diag).size()));
             m_diag->showmodal();
+            // Hand the activation back ourselves where no window manager does. activateWindow() would
+            // not: the hidden message window still counts as our active transient child.
+            if (QWindow* window = windowHandle())
+                window->requestActivate();
         }
         return;
     }

@@ -9,6 +9,7 @@
 #include "Walker.h"
 
 #include <QMetaObject>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 
@@ -25,60 +26,63 @@ QVMakeTree::QVMakeTree(const ScanServices& services, QObject* parent)
 
 QVMakeTree::~QVMakeTree()
 {
-    if (isRunning()) {
-        cancelhandovers();
-        wait();
+    cancelhandovers();
+    waitended();
+    wait(); // Qt's epilogue after the body
+}
+
+bool QVMakeTree::waitended(int ms)
+{
+    std::unique_lock guard(m_endlock);
+    if (ms < 0) {
+        m_endchanged.wait(guard, [&] { return m_ended; });
+        return true;
     }
+    return m_endchanged.wait_for(guard, std::chrono::milliseconds(ms), [&] { return m_ended; });
 }
 
 void QVMakeTree::cancelhandovers()
 {
-    {
-        std::lock_guard guard(m_handover->lock);
-        m_handover->cancelled = true;
-    }
-    m_handover->changed.notify_all();
+    std::lock_guard guard(m_handover.lock);
+    m_handover.cancelled = true;
+    m_handover.changed.notify_all();
 }
 
 bool QVMakeTree::ongui(std::function<void()> fn)
 {
-    // Qt's own locks are invisible to ThreadSanitizer; this one makes the hand-over's ordering visible.
-    struct Call
+    // The call waits in m_handover, under a lock of our own: Qt's event queue hands the posted event over
+    // under locks that ThreadSanitizer cannot see, so the event itself carries nothing but this object.
     {
-        bool done = false;
-    };
-    const std::shared_ptr<HandOver> h = m_handover;
-    const auto call = std::make_shared<Call>();
-    {
-        std::lock_guard guard(h->lock);
-        if (h->cancelled)
+        std::lock_guard guard(m_handover.lock);
+        if (m_handover.cancelled)
             return false;
+        m_handover.call = std::move(fn);
+        m_handover.done = false;
     }
-    const bool posted = QMetaObject::invokeMethod(
-        this,
-        [h, call, fn = std::move(fn)] {
-            {
-                std::lock_guard guard(h->lock);
-                if (h->cancelled)
-                    return;
-            }
-            try {
-                fn();
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "quorvane: %s\n", e.what());
-            }
-            {
-                std::lock_guard guard(h->lock);
-                call->done = true;
-            }
-            h->changed.notify_all();
-        },
-        Qt::QueuedConnection);
-    if (!posted)
+    if (!QMetaObject::invokeMethod(this, &QVMakeTree::runhandover, Qt::QueuedConnection))
         return false;
-    std::unique_lock guard(h->lock);
-    h->changed.wait(guard, [&] { return call->done || h->cancelled; });
-    return call->done;
+    std::unique_lock guard(m_handover.lock);
+    m_handover.changed.wait(guard, [&] { return m_handover.done || m_handover.cancelled; });
+    return m_handover.done;
+}
+
+void QVMakeTree::runhandover()
+{
+    std::function<void()> call;
+    {
+        std::lock_guard guard(m_handover.lock);
+        if (m_handover.cancelled || !m_handover.call)
+            return;
+        call.swap(m_handover.call);
+    }
+    try {
+        call();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorvane: %s\n", e.what());
+    }
+    std::lock_guard guard(m_handover.lock);
+    m_handover.done = true;
+    m_handover.changed.notify_all();
 }
 
 void QVMakeTree::run()
@@ -91,6 +95,10 @@ void QVMakeTree::run()
     }
     v.scaninprogress = 0;
     v.scanabort = 0;
+    // Notified under the lock: the waiter may destroy this object as soon as it sees m_ended.
+    std::lock_guard guard(m_endlock);
+    m_ended = true;
+    m_endchanged.notify_all();
 }
 
 void QVMakeTree::body()

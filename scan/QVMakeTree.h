@@ -61,6 +61,11 @@ public:
     // the scan at once, without touching the records again.
     void cancelhandovers();
 
+    // Waits up to ms milliseconds (forever when negative) for the thread body to end; true once it has.
+    // Everything the body did is visible to the caller afterwards (QThread::wait() synchronises through
+    // locks that ThreadSanitizer cannot see, so the GUI thread waits here instead).
+    bool waitended(int ms = -1);
+
 protected:
     void run() override;
 
@@ -70,14 +75,20 @@ private:
         std::mutex lock;
         std::condition_variable changed;
         bool cancelled = false;
+        std::function<void()> call; // waiting for the GUI thread
+        bool done = false; // call has run
     };
 
     // Runs fn on the GUI thread and waits until it has run; false when it was refused or cancelled.
     bool ongui(std::function<void()> fn);
+    void runhandover(); // GUI thread
     void body();
 
     ScanServices m_services;
-    std::shared_ptr<HandOver> m_handover = std::make_shared<HandOver>();
+    HandOver m_handover;
+    std::mutex m_endlock;
+    std::condition_variable m_endchanged;
+    bool m_ended = false;
 };
 
 } // namespace qv

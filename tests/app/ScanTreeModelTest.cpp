@@ -9,6 +9,7 @@
 #include "ScanTreeView.h"
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QSignalSpy>
@@ -139,13 +140,37 @@ TEST(ScanTreeModel, DecorationIsTheNodesStateImageBesideItsKindsImage)
     EXPECT_EQ(icon(g).cacheKey(), icons[2][1].cacheKey());
 
     // A recolouring writes stateimage and asks for a repaint; the decoration follows.
-    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy changed(&model, &QAbstractItemModel::layoutChanged);
+    const QPersistentModelIndex kept = model.indexof(g);
     g->stateimage = 6;
     d->stateimage = 0;
     model.refreshstateimages();
-    EXPECT_GE(changed.count(), 2);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(kept, model.indexof(g)); // nothing moved
     EXPECT_EQ(icon(g).cacheKey(), icons[6][1].cacheKey());
     EXPECT_EQ(icon(d).cacheKey(), icons[0][0].cacheKey());
+}
+
+TEST(ScanTreeModel, RepaintingTheDiscsKeepsExpandedNodesAndTheSelection)
+{
+    Records t;
+    dirrec* a = t.dir(t.root, "a");
+    dirrec* b = t.dir(a, "b");
+    t.file(b, "*.TXT", 1);
+    t.sum();
+    ScanTreeModel model;
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(t.root, 32, ColourRangeTable());
+    view.showroot();
+    view.expand(model.indexof(a));
+    view.setCurrentIndex(model.indexof(b));
+    model.refreshstateimages();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.isExpanded(model.indexof(t.root)));
+    EXPECT_TRUE(view.isExpanded(model.indexof(a)));
+    EXPECT_FALSE(view.isExpanded(model.indexof(b)));
+    EXPECT_EQ(view.currentIndex(), model.indexof(b));
 }
 
 TEST(NodeDecorations, DiscLeftOfTheNodeImageAndTheSelectedImageWhenSelected)

@@ -9,6 +9,7 @@
 #include "SettingsStore.h"
 #include "TQVCRFDiag.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QFrame>
@@ -20,11 +21,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 
 using namespace qv;
+
+// Readable QString values in failure messages.
+void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -79,6 +87,15 @@ private:
     QTimer m_timer;
 };
 
+// The ranges as "colour:bound" texts, so that a difference shows in a failure.
+std::vector<std::string> texts(const ColourRangeTable::Ranges& ranges)
+{
+    std::vector<std::string> out;
+    for (const ColourRange& r : ranges)
+        out.push_back(std::to_string(r.colour) + ":" + QString::number(r.bound, 'f', 0).toStdString());
+    return out;
+}
+
 QString blanks(int n)
 {
     return QString(n, QLatin1Char(' '));
@@ -114,7 +131,15 @@ protected:
     {
         m_form->prepare(QRect(100, 50, 703, 397));
         m_form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_form.get()));
+        activate(m_form.get());
+    }
+
+    // Makes w the active window. QTest::qWaitForWindowActive() is not enough: a hidden window that was
+    // active keeps counting as active for its transient parent on the offscreen platform.
+    static void activate(QWidget* w)
+    {
+        w->windowHandle()->requestActivate();
+        ASSERT_TRUE(QTest::qWaitFor([w] { return QApplication::activeWindow() == w; }));
     }
 
     template <typename T = QWidget> T* control(const QString& name)
@@ -129,7 +154,19 @@ protected:
     QFrame* frame(int k) { return control<QFrame>(QStringLiteral("QVCRFCol%1B").arg(k)); }
     QRadioButton* radio(int k) { return control<QRadioButton>(QStringLiteral("RadioButton%1").arg(k)); }
 
-    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+    // After the message window has closed, the dialog gets the activation back (asynchronously).
+    void settle()
+    {
+        if (m_form->isVisible() && QApplication::activeWindow() != m_form.get()) {
+            EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == m_form.get(); }));
+        }
+    }
+
+    void click(QWidget* w)
+    {
+        QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+        settle();
+    }
     void click(const QString& name) { click(control(name)); }
 
     // Clicks into the edit (running the exit check of the control that had the focus) and replaces its
@@ -147,6 +184,7 @@ protected:
         QWidget* w = QApplication::focusWidget();
         ASSERT_NE(w, nullptr);
         QTest::keyClick(w, k, mods);
+        settle();
     }
 
     QString focusname() const
@@ -210,27 +248,36 @@ TEST_F(ColourRangesDialog, OpensWithTheTableInTheEditsAndRangeOneSelected)
     EXPECT_TRUE(control<QPushButton>("QVCRFokBtn")->isDefault());
 }
 
-TEST_F(ColourRangesDialog, TabOrderRunsThroughTheRowsThenTheRadioButtonsThenTheButtons)
+// The radio buttons are one group: Tab stops at the one that is on, as in a standard dialog.
+TEST_F(ColourRangesDialog, TabOrderRunsThroughTheRowsThenTheRadioButtonOnThenTheButtons)
 {
     ASSERT_NO_FATAL_FAILURE(open());
-    from(1)->setFocus(Qt::OtherFocusReason);
-    QStringList visited { focusname() };
-    for (int i = 0; i < 28; ++i) {
-        key(Qt::Key_Tab);
-        visited << focusname();
+    for (int on : { 1, 5 }) {
+        SCOPED_TRACE(on);
+        click(radio(on));
+        from(1)->setFocus(Qt::OtherFocusReason);
+        QStringList visited { focusname() };
+        for (int i = 0; i < 22; ++i) {
+            key(Qt::Key_Tab);
+            visited << focusname();
+        }
+        QStringList expected;
+        for (int k = 1; k <= 8; ++k)
+            expected << QStringLiteral("QVCRFfrom%1").arg(k) << QStringLiteral("QVCRFto%1").arg(k);
+        expected << QStringLiteral("RadioButton%1").arg(on);
+        expected << "QVCRFokBtn"
+                 << "QVCRFcancelBtn"
+                 << "QVCRFapplyBtn"
+                 << "QVCRFDefaultBtn"
+                 << "QVCRFhelpBtn";
+        expected << "QVCRFfrom1";
+        EXPECT_EQ(visited, expected);
+        key(Qt::Key_Backtab);
+        EXPECT_EQ(focusname(), "QVCRFhelpBtn");
     }
-    QStringList expected;
-    for (int k = 1; k <= 8; ++k)
-        expected << QStringLiteral("QVCRFfrom%1").arg(k) << QStringLiteral("QVCRFto%1").arg(k);
-    for (int k = 1; k <= 8; ++k)
-        expected << QStringLiteral("RadioButton%1").arg(k);
-    expected << "QVCRFokBtn"
-             << "QVCRFcancelBtn"
-             << "QVCRFapplyBtn"
-             << "QVCRFDefaultBtn"
-             << "QVCRFhelpBtn";
-    EXPECT_EQ(visited, expected);
     EXPECT_EQ(m_feedback.beeps, 0);
+    for (int k = 1; k <= 8; ++k)
+        EXPECT_EQ(control(QStringLiteral("QVCRFCol%1").arg(k))->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(ColourRangesDialog, AcceptedEntrySetsTheBoundAndShowsItInBothEdits)
@@ -263,7 +310,7 @@ TEST_F(ColourRangesDialog, AcceptedEntrySetsTheBoundAndShowsItInBothEdits)
         EXPECT_EQ(m_feedback.beeps, 0);
         m_form->reject();
     }
-    EXPECT_EQ(m_table.ranges(), ColourRangeTable::defaults()); // nothing was committed
+    EXPECT_EQ(texts(m_table.ranges()), texts(ColourRangeTable::defaults())); // nothing was committed
 }
 
 TEST_F(ColourRangesDialog, BytesShownAsWholeKilobytesAreReadBackAsShown)
@@ -365,7 +412,7 @@ TEST_F(ColourRangesDialog, NoComplaintWhenTheFocusGoesToCancel)
         EXPECT_EQ(m_feedback.beeps, 0);
         EXPECT_EQ(watch.shown(), 0);
     }
-    EXPECT_EQ(m_table.ranges(), ColourRangeTable::defaults());
+    EXPECT_EQ(texts(m_table.ranges()), texts(ColourRangeTable::defaults()));
     EXPECT_FALSE(settingsfileexists());
 }
 
@@ -384,7 +431,7 @@ TEST_F(ColourRangesDialog, EscapeAndTheCloseButtonCancel)
     key(Qt::Key_Tab);
     m_form->close();
     EXPECT_EQ(m_form->result(), QDialog::Rejected);
-    EXPECT_EQ(m_table.ranges(), ColourRangeTable::defaults());
+    EXPECT_EQ(texts(m_table.ranges()), texts(ColourRangeTable::defaults()));
     EXPECT_FALSE(settingsfileexists());
     EXPECT_EQ(recolours, 0);
 }
@@ -410,7 +457,7 @@ TEST_F(ColourRangesDialog, SwatchHighlightFollowsTheSelectedRangeAndSwatchClicks
     click(radio(3));
     EXPECT_EQ(raised(), QStringList { "QVCRFCol8B" });
     EXPECT_EQ(m_form->WorkingRanges()[1].colour, 8);
-    EXPECT_EQ(m_table.ranges(), ranges);
+    EXPECT_EQ(texts(m_table.ranges()), texts(ranges));
 }
 
 TEST_F(ColourRangesDialog, ColourOutsideThePaletteHighlightsNoSwatch)
@@ -448,13 +495,13 @@ TEST_F(ColourRangesDialog, SetToDefaultsChangesOnlyTheWorkingCopy)
     click(radio(2));
     EXPECT_EQ(raised(), QStringList { "QVCRFCol7B" });
     click("QVCRFDefaultBtn");
-    EXPECT_EQ(m_form->WorkingRanges(), ColourRangeTable::defaults());
+    EXPECT_EQ(texts(m_form->WorkingRanges()), texts(ColourRangeTable::defaults()));
     EXPECT_EQ(to(2)->text(), blanks(6) + "100KB");
     EXPECT_EQ(from(3)->text(), blanks(6) + "100KB");
     EXPECT_TRUE(radio(2)->isChecked());
     EXPECT_EQ(raised(), QStringList { "QVCRFCol2B" });
     click("QVCRFcancelBtn");
-    EXPECT_EQ(m_table.ranges(), ranges);
+    EXPECT_EQ(texts(m_table.ranges()), texts(ranges));
     EXPECT_FALSE(settingsfileexists());
 
     ASSERT_NO_FATAL_FAILURE(open());
@@ -462,7 +509,7 @@ TEST_F(ColourRangesDialog, SetToDefaultsChangesOnlyTheWorkingCopy)
     EXPECT_TRUE(radio(1)->isChecked());
     click("QVCRFDefaultBtn");
     click("QVCRFokBtn");
-    EXPECT_EQ(m_table.ranges(), ColourRangeTable::defaults());
+    EXPECT_EQ(texts(m_table.ranges()), texts(ColourRangeTable::defaults()));
     EXPECT_EQ(stored(1), "2\\" + std::string(9, ' ') + "102400");
 }
 
@@ -510,7 +557,7 @@ TEST_F(ColourRangesDialog, ClickThatAFailedCheckRefusedTakesNoEffect)
     const char* targets[] = { "QVCRFokBtn", "QVCRFapplyBtn", "QVCRFDefaultBtn", "RadioButton4" };
     for (const char* target : targets) {
         SCOPED_TRACE(target);
-        for (const QString& typed : { QString("abc"), QString("200K") }) {
+        for (const QString& typed : { QString("abc"), QString("600K") }) {
             ASSERT_NO_FATAL_FAILURE(open());
             DiagWatch watch(m_form->messagewindow());
             typeinto(to(2), "500K");
@@ -522,12 +569,12 @@ TEST_F(ColourRangesDialog, ClickThatAFailedCheckRefusedTakesNoEffect)
             EXPECT_EQ(focusname(), "QVCRFto1");
             EXPECT_EQ(to(2)->text(), blanks(6) + "500KB"); // not reset to the defaults
             EXPECT_TRUE(radio(1)->isChecked());
-            EXPECT_FALSE(control<QPushButton>(target)->isDown());
+            EXPECT_FALSE(control<QAbstractButton>(target)->isDown());
             m_form->reject();
         }
     }
     EXPECT_EQ(recolours, 0);
-    EXPECT_EQ(m_table.ranges(), ColourRangeTable::defaults());
+    EXPECT_EQ(texts(m_table.ranges()), texts(ColourRangeTable::defaults()));
     EXPECT_FALSE(settingsfileexists());
 
     // Once the entry is put right the same click works.
@@ -538,6 +585,32 @@ TEST_F(ColourRangesDialog, ClickThatAFailedCheckRefusedTakesNoEffect)
     click("QVCRFokBtn");
     EXPECT_FALSE(m_form->isVisible());
     EXPECT_EQ(m_table.range(1).bound, 30720);
+}
+
+TEST_F(ColourRangesDialog, ClickOnAnotherToEditThatAFailedCheckRefusedChecksNothingThere)
+{
+    ColourRangeTable::Ranges ranges = ColourRangeTable::defaults();
+    ranges[1].bound = 102401; // shown as 100KB: a check of that edit would make it 102400
+    m_table.setranges(ranges);
+    ASSERT_NO_FATAL_FAILURE(open());
+    typeinto(to(1), "abc");
+    click(to(2));
+    EXPECT_EQ(m_feedback.beeps, 1);
+    EXPECT_EQ(focusname(), "QVCRFto1");
+    EXPECT_EQ(m_form->WorkingRanges()[1].bound, 102401);
+}
+
+TEST_F(ColourRangesDialog, SwitchingToAnotherWindowChecksNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(open());
+    typeinto(to(1), "abc");
+    QWidget other;
+    other.show();
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+    ASSERT_NO_FATAL_FAILURE(activate(m_form.get()));
+    EXPECT_EQ(m_feedback.beeps, 0);
+    EXPECT_EQ(focusname(), "QVCRFto1");
+    EXPECT_EQ(to(1)->text(), "abc");
 }
 
 TEST_F(ColourRangesDialog, EnterInAToEditPressesOkWithoutTakingTheTypedText)
@@ -580,7 +653,7 @@ TEST_F(ColourRangesDialog, SaveFailureGoesToTheErrorReportAndTheDialogStillClose
         m_table, failing, m_feedback, [this] { recolour(); }, [](const QString&) {});
     form.prepare(QRect(0, 0, 703, 397));
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_NO_FATAL_FAILURE(activate(&form));
     QWidget* apply = form.findChild<QWidget*>("QVCRFapplyBtn");
     QTest::mouseClick(apply, Qt::LeftButton, {}, apply->rect().center());
     EXPECT_EQ(m_feedback.errors, QStringList { "Failed to set data for '0'" });

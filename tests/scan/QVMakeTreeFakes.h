@@ -10,11 +10,11 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -44,11 +44,12 @@ public:
         adddir(parent);
         m_dirs[parent].push_back({ path.substr(slash + 1), false, size });
     }
-    // A listing of path waits at this gate until the gates are opened.
-    void gate(const std::string& path)
+    // A listing of path waits at this gate until the gates are opened, or, when given, until stop is
+    // set (a slow directory the walk leaves as soon as it is stopped).
+    void gate(const std::string& path, const std::atomic<std::int32_t>* stop = nullptr)
     {
         std::lock_guard guard(m_lock);
-        m_gates.insert(path);
+        m_gates[path] = stop;
     }
     void opengates()
     {
@@ -115,9 +116,11 @@ private:
     {
         std::unique_lock guard(m_lock);
         m_opened.push_back(path);
-        if (m_gates.count(path)) {
+        if (const auto gate = m_gates.find(path); gate != m_gates.end()) {
+            const std::atomic<std::int32_t>* stop = gate->second;
             ++m_held;
-            m_changed.wait(guard, [&] { return m_open; });
+            while (!m_open && !(stop && *stop))
+                m_changed.wait_for(guard, std::chrono::milliseconds(1));
             --m_held;
         }
         const auto it = m_dirs.find(path);
@@ -144,7 +147,7 @@ private:
     mutable std::mutex m_lock;
     std::condition_variable m_changed;
     std::map<std::string, std::vector<Entry>> m_dirs;
-    std::set<std::string> m_gates;
+    std::map<std::string, const std::atomic<std::int32_t>*> m_gates;
     std::vector<std::string> m_opened;
     bool m_open = false;
     int m_held = 0;

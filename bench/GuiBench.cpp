@@ -1,0 +1,216 @@
+// quorvane-guibench: timings of the main window, on the offscreen platform unless QT_QPA_PLATFORM says
+// otherwise. Prints "name value unit" lines.
+//
+//   quorvane-guibench scan PATH       a whole scan of PATH through the main window: scan time, tree fill
+//                                     on the GUI thread, the longest pause of the event loop, expanding
+//                                     the largest node, peak memory
+//   quorvane-guibench tree N WIDE     the tree fill alone for a made-up tree of N records, one directory
+//                                     of which has WIDE children: fill, then expanding that directory
+#include "ColourRangeTable.h"
+#include "Feedback.h"
+#include "MakeWindows.h"
+#include "PosixDirLister.h"
+#include "PosixVolumeQuery.h"
+#include "Records.h"
+#include "RegFileStore.h"
+#include "ScanTreeModel.h"
+#include "ScanTreeView.h"
+#include "ScanValues.h"
+#include "TQVForm1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/resource.h>
+
+using namespace qv;
+
+namespace {
+
+class SilentFeedback : public Feedback
+{
+public:
+    void beep() override { }
+    void errorreport(const QString& message) override
+    {
+        std::fprintf(stderr, "error report: %s\n", qPrintable(message));
+    }
+    void message(QWidget*, const QString&) override { }
+};
+
+double peakrssmb()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+void print(const char* name, double value, const char* unit)
+{
+    std::printf("%-28s %12.1f %s\n", name, value, unit);
+}
+
+// Times expanding the node at index and laying out and painting its rows.
+double expandms(ScanTreeView& view, const QModelIndex& index)
+{
+    QElapsedTimer clock;
+    clock.start();
+    view.expand(index);
+    view.scrollTo(index, QAbstractItemView::PositionAtTop);
+    view.viewport()->repaint();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+// The child of the root (or the root) with the most children.
+QModelIndex widest(const ScanTreeModel& model)
+{
+    const QModelIndex root = model.index(0, 0);
+    QModelIndex best = root;
+    for (int row = 0; row < model.rowCount(root); ++row) {
+        const QModelIndex child = model.index(row, 0, root);
+        if (model.rowCount(child) > model.rowCount(best) || best == root)
+            best = child;
+    }
+    return best;
+}
+
+int scan(const std::string& path)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    ScanValues values;
+    ColourRangeTable colours;
+    RegFileStore settings;
+    SilentFeedback feedback;
+    PosixVolumeQuery volumes;
+    Windows windows;
+    const std::unique_ptr<TQVForm1> main = makewindows(
+        Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } },
+        windows);
+    main->show();
+
+    // The fill runs between the model's reset signals, on the GUI thread.
+    QElapsedTimer fill;
+    double fillms = 0;
+    QObject::connect(&main->treemodel(), &QAbstractItemModel::modelAboutToBeReset, [&] { fill.start(); });
+    QObject::connect(&main->treemodel(), &QAbstractItemModel::modelReset, [&] { fillms = fill.nsecsElapsed() / 1e6; });
+
+    // Runs one scan; with probe, a zero timer runs once per event-loop pass and the longest gap between
+    // two runs is the longest time the window did not react (the probe itself keeps the GUI thread busy,
+    // so the scan is timed in a run without it).
+    auto run = [&](bool probe, double& longest) {
+        QElapsedTimer clock;
+        QElapsedTimer sincelast;
+        QTimer loop;
+        loop.setInterval(probe ? 0 : 5);
+        QObject::connect(&loop, &QTimer::timeout, [&] {
+            longest = std::max(longest, sincelast.nsecsElapsed() / 1e6);
+            sincelast.start();
+            if (!main->scanrunning())
+                QCoreApplication::quit();
+        });
+        clock.start();
+        sincelast.start();
+        main->selectscan(path);
+        loop.start();
+        QApplication::exec();
+        return clock.nsecsElapsed() / 1e6;
+    };
+    double unused = 0;
+    const double scanms = run(false, unused);
+    double longest = 0;
+    run(true, longest);
+
+    print("records", static_cast<double>(main->treemodel().nodecount()), "");
+    print("scan through window", scanms, "ms");
+    print("tree fill (GUI thread)", fillms, "ms");
+    print("longest event-loop gap", longest, "ms");
+    const QModelIndex wide = widest(main->treemodel());
+    print("largest node's children", main->treemodel().rowCount(wide), "");
+    print("expand it", expandms(main->treeview(), wide), "ms");
+    print("peak RSS", peakrssmb(), "MB");
+    std::printf("status: %s\n", qPrintable(main->statustext()));
+    return 0;
+}
+
+int tree(long n, long wide)
+{
+    // The root holds `wide` directories, one of which (the first) holds `wide` file-type groups; the rest
+    // of the records are spread as ten groups per directory under the other directories.
+    RecordArena arena;
+    dirrec* root = arena.make("/made/up", KindDirectory);
+    long made = 1;
+    const Rounding rounding;
+    std::vector<dirrec*> dirs;
+    char name[32];
+    SiblingIndex rootindex(root);
+    for (long i = 0; i < wide && made < n; ++i, ++made) {
+        std::snprintf(name, sizeof name, "dir%07ld", i);
+        dirrec* d = nullptr;
+        adddir(arena, root, name, &d, &rootindex);
+        dirs.push_back(d);
+    }
+    dirrec* big = dirs.front();
+    SiblingIndex index(big);
+    for (long i = 0; i < wide && made < n; ++i, ++made) {
+        std::snprintf(name, sizeof name, "*.E%07ld", i);
+        dirrec* g = nullptr;
+        addgroup(arena, big, name, KindGroup, i, i, rounding, &g, &index);
+    }
+    for (std::size_t d = 1; made < n; d = d + 1 < dirs.size() ? d + 1 : 1) {
+        SiblingIndex idx(dirs[d]);
+        for (int k = 0; k < 10 && made < n; ++k, ++made) {
+            std::snprintf(name, sizeof name, "*.X%ld", made);
+            dirrec* g = nullptr;
+            addgroup(arena, dirs[d], name, KindGroup, made, made, rounding, &g, &idx);
+        }
+    }
+    int maxdepth = 0;
+    rollup(root, 0, maxdepth);
+    const double before = peakrssmb();
+
+    ScanTreeView view;
+    ScanTreeModel model;
+    view.setscanmodel(&model);
+    view.resize(700, 400);
+    view.show();
+    const ColourRangeTable table;
+    QElapsedTimer clock;
+    clock.start();
+    model.build(root, 32, table);
+    view.showroot();
+    view.viewport()->repaint();
+    const double fillms = clock.nsecsElapsed() / 1e6;
+
+    print("records", static_cast<double>(model.nodecount()), "");
+    print("tree fill + first paint", fillms, "ms");
+    print("expand node of children", model.rowCount(model.indexof(big)), "");
+    print("expand it", expandms(view, model.indexof(big)), "ms");
+    print("peak RSS before fill", before, "MB");
+    print("peak RSS after", peakrssmb(), "MB");
+    clock.start();
+    model.refreshstateimages();
+    QCoreApplication::processEvents(); // the view's delayed relayout
+    view.viewport()->repaint();
+    print("repaint all state images", clock.nsecsElapsed() / 1e6, "ms");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "scan" && argc == 3)
+        return scan(argv[2]);
+    if (mode == "tree" && argc == 4)
+        return tree(std::atol(argv[2]), std::atol(argv[3]));
+    std::fprintf(stderr, "usage: quorvane-guibench scan PATH | tree N WIDE\n");
+    return 2;
+}
