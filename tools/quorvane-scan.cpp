@@ -1,11 +1,15 @@
 // quorvane-scan: the program's scan engine without its windows, for developers and the benchmarks.
 //
-//   quorvane-scan [--cluster BYTES] [--whatif KB] [--status] PATH
+//   quorvane-scan [--cluster BYTES] [--whatif KB] [--status] [--details] PATH
 //
 // Walks PATH like the program does and prints one line per record in tree order (the scan root first,
 // every record's children in list order): "<level>\t<state image>\t<label>", level 0 being the root.
+// With --details, each file-type group's line is followed by the group's detail list as the program
+// shows it (the directory listed afresh, sorted by name), one line a file:
+// "\t<name>\t<Size>\t<Space Used>\t<What If>\t<Modified>\t<state image>".
 #include "ClusterRules.h"
 #include "ColourRangeTable.h"
+#include "DetailRows.h"
 #include "Labels.h"
 #include "MountTable.h"
 #include "PathJoin.h"
@@ -17,6 +21,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +36,7 @@ struct Options
     std::optional<std::uint32_t> clustersize;
     std::int32_t whatifkb = 4;
     bool status = false;
+    bool details = false;
 };
 
 // Standard output through one big buffer: a scan can print millions of lines.
@@ -79,6 +85,8 @@ bool parseargs(int argc, char** argv, Options& opts)
         const std::string_view arg = argv[i];
         if (arg == "--status") {
             opts.status = true;
+        } else if (arg == "--details") {
+            opts.details = true;
         } else if (arg == "--cluster" && i + 1 < argc) {
             std::uint32_t bytes = 0;
             if (!positive(argv[++i], bytes))
@@ -96,8 +104,27 @@ bool parseargs(int argc, char** argv, Options& opts)
     return !opts.path.empty();
 }
 
-// Prints the records from root down in pre-order, without recursion: any depth is safe.
-void printtree(const dirrec* root, int W, Output& out)
+// Prints a group's detail rows, one line each.
+void printdetails(const dirrec& group, DirLister& lister, const DetailParams& params, Output& out)
+{
+    std::string line;
+    for (const DetailRow& row : detailrows(group, lister, params)) {
+        line = '\t';
+        line += row.caption.toUtf8().toStdString();
+        for (const QString& text : { row.sizetext(), row.spacetext(), row.whatiftext(), row.modifiedtext() }) {
+            line += '\t';
+            line += text.toStdString();
+        }
+        line += '\t';
+        line += std::to_string(row.stateimage);
+        line += '\n';
+        out.append(line);
+    }
+}
+
+// Prints the records from root down in pre-order, without recursion: any depth is safe. With details,
+// every group's line is followed by its detail rows.
+void printtree(const dirrec* root, int W, Output& out, const std::function<void(const dirrec&)>& details)
 {
     const ColourRangeTable colours;
     std::string line;
@@ -112,6 +139,8 @@ void printtree(const dirrec* root, int W, Output& out)
         line.append(label.constData(), static_cast<std::size_t>(label.size()));
         line += '\n';
         out.append(line);
+        if (details && n->kind == KindGroup)
+            details(*n);
         if (n->child) {
             n = n->child;
             ++level;
@@ -150,7 +179,12 @@ void scanandprint(const Options& opts, Output& out)
 
     int maxdepth = 0;
     rollup(scanroot, 0, maxdepth);
-    printtree(scanroot, labelwidth(maxdepth), out);
+    std::function<void(const dirrec&)> details;
+    const ColourRangeTable colours;
+    const DetailParams params { clustersize, opts.whatifkb, colours };
+    if (opts.details)
+        details = [&](const dirrec& group) { printdetails(group, lister, params, out); };
+    printtree(scanroot, labelwidth(maxdepth), out, details);
 }
 
 } // namespace
@@ -159,7 +193,7 @@ int main(int argc, char** argv)
 {
     Options opts;
     if (!parseargs(argc, argv, opts)) {
-        std::fprintf(stderr, "usage: quorvane-scan [--cluster BYTES] [--whatif KB] [--status] PATH\n");
+        std::fprintf(stderr, "usage: quorvane-scan [--cluster BYTES] [--whatif KB] [--status] [--details] PATH\n");
         return 2;
     }
     Output out;

@@ -1,11 +1,11 @@
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
 #include "PathJoin.h"
+#include "PosixDirLister.h"
 #include "RangePalette.h"
 #include "RecordArena.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
-#include "TestLister.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -29,7 +29,7 @@ protected:
     ScanValues values;
     ColourRangeTable table;
     QList<QImage> stateimages = RangePalette::stateimages();
-    TQVForm4 form { values, table, [] { return std::make_unique<test::StatLister>(); } };
+    TQVForm4 form { values, table, [] { return std::make_unique<PosixDirLister>(); } };
     QTreeView* list = form.findChild<QTreeView*>(QStringLiteral("QVList1"));
     RecordArena arena;
     dirrec* scanroot = arena.make(root, KindDirectory);

@@ -1,60 +1,13 @@
 #pragma once
 
-// Listers for the detail tests: a small real one over opendir/fstatat (the detail list needs only names,
-// kinds, sizes and times), and a fake for what a test machine can't make, such as a compressed file.
+// A lister for what a test machine can't make, such as a compressed file or a path past the length limit.
 #include "DirLister.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <functional>
 #include <map>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace qv::test {
-
-class StatListing : public DirListing
-{
-public:
-    explicit StatListing(DIR* dir)
-        : m_dir(dir)
-    {
-    }
-    ~StatListing() override { closedir(m_dir); }
-    bool next(DirEntry& entry) override
-    {
-        while (const dirent* d = readdir(m_dir)) {
-            struct stat st;
-            if (fstatat(dirfd(m_dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            m_name = d->d_name;
-            entry = DirEntry {};
-            entry.name = m_name;
-            entry.isdir = S_ISDIR(st.st_mode);
-            entry.size = static_cast<double>(st.st_size);
-            entry.mtime = st.st_mtim.tv_sec;
-            return true;
-        }
-        return false;
-    }
-
-private:
-    DIR* m_dir;
-    std::string m_name;
-};
-
-class StatLister : public DirLister
-{
-public:
-    std::unique_ptr<DirListing> open(const std::string& path) override
-    {
-        opened.push_back(path);
-        DIR* dir = opendir(path.c_str());
-        return dir ? std::make_unique<StatListing>(dir) : nullptr;
-    }
-    std::vector<std::string> opened;
-};
 
 // Lists fixed entries for any path in its map; other paths cannot be opened.
 class FakeLister : public DirLister

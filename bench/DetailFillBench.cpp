@@ -1,0 +1,147 @@
+// Fills the detail list with the files of one group in one big directory and times it.
+//
+//   quorvane-detailbench [COUNT] [DIR]
+//
+// Makes COUNT empty files (default 200,000) named like "Word123456.txt" in mixed case under DIR (default a
+// new directory in the temporary directory, removed afterwards), then fills the shown detail list with
+// the group *.TXT six times. Prints the time of each step and how often the list's viewport was painted
+// per fill. COUNT 0 uses the files already in DIR.
+#include "ColourRangeTable.h"
+#include "DetailModel.h"
+#include "DetailRows.h"
+#include "PosixDirLister.h"
+#include "RecordArena.h"
+#include "ScanValues.h"
+#include "TQVForm4.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+bool makefiles(const std::string& dir, int count)
+{
+    static const char* words[] = { "apple", "Banana", "CHERRY", "date", "Elder", "fig", "Grape", "hazel" };
+    for (int i = 0; i < count; ++i) {
+        // Numbers spread so that the listing order is not the sorted order.
+        const unsigned n = static_cast<unsigned>(i) * 2654435761u % 1000000u;
+        const std::string name = dir + "/" + words[n % 8] + std::to_string(n) + "_" + std::to_string(i) + ".txt";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0)
+            return false;
+        if (i % 3 == 0 && ::ftruncate(fd, i % 50000) != 0)
+            return false;
+        ::close(fd);
+    }
+    return true;
+}
+
+double ms(const QElapsedTimer& t)
+{
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 200000;
+    QTemporaryDir tmp;
+    const std::string dir = argc > 2 ? argv[2] : tmp.path().toStdString();
+
+    QElapsedTimer t;
+    t.start();
+    if (count > 0 && !makefiles(dir, count)) {
+        std::fprintf(stderr, "cannot make the files in %s\n", dir.c_str());
+        return 1;
+    }
+    std::printf("made %d files in %.0f ms\n", count, ms(t));
+
+    ScanValues values;
+    ColourRangeTable table;
+    RecordArena arena;
+    dirrec* root = arena.make(dir, KindDirectory);
+    dirrec* group = arena.make("*.TXT", KindGroup);
+    group->parent = root;
+    root->child = group;
+
+    // The rows alone: listing, statx, row making and sorting.
+    for (int i = 0; i < 3; ++i) {
+        PosixDirLister lister;
+        t.restart();
+        auto rows = detailrows(*group, lister, { values.clustersize, values.whatifkb, table });
+        const double rowstime = ms(t);
+        t.restart();
+        sortrows(rows); // sorting again: the sort's share
+        std::printf("rows: %zu rows in %.0f ms, of which sorting about %.0f ms\n", rows.size(), rowstime, ms(t));
+    }
+
+    TQVForm4 form(values, table, [] { return std::make_unique<PosixDirLister>(); });
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
+    auto* list = form.findChild<QTreeView*>(QStringLiteral("QVList1"));
+    PaintCounter counter;
+    list->viewport()->installEventFilter(&counter);
+    QApplication::processEvents();
+
+    std::vector<double> times;
+    for (int i = 0; i < 6; ++i) {
+        counter.paints = 0;
+        t.restart();
+        form.fill(*group);
+        const double filled = ms(t);
+        QApplication::processEvents(); // the repaint the fill asked for
+        const double painted = ms(t);
+        std::printf("fill %d: %d rows, fill %.0f ms, with the repaint %.0f ms, %d paint(s)\n", i + 1,
+            list->model()->rowCount(), filled, painted, counter.paints);
+        times.push_back(painted);
+    }
+    // The model's share: replacing 200,000 rows by as many (the old ones freed) and the repaint.
+    for (int i = 0; i < 3; ++i) {
+        PosixDirLister lister;
+        auto rows = detailrows(*group, lister, { values.clustersize, values.whatifkb, table });
+        counter.paints = 0;
+        t.restart();
+        form.model()->setrows({}); // the old rows are freed here
+        const double cleared = ms(t);
+        QApplication::processEvents();
+        t.restart();
+        form.model()->setrows(std::move(rows));
+        const double reset = ms(t);
+        QApplication::processEvents();
+        std::printf("model: clearing %.0f ms, reset to the new rows %.0f ms, with the repaint "
+                    "%.0f ms, %d paint(s)\n",
+            cleared, reset, ms(t), counter.paints);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("fill with repaint: min %.0f ms, median %.0f ms, max %.0f ms\n", times.front(), times[times.size() / 2],
+        times.back());
+    return 0;
+}
