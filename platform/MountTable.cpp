@@ -1,5 +1,6 @@
 #include "MountTable.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <sstream>
@@ -68,8 +69,11 @@ MountTable::MountTable(const std::vector<MountEntry>& entries)
     for (const MountEntry& e : entries) {
         m_points.insert(e.mountpoint);
         const std::size_t slash = e.mountpoint.rfind('/');
-        if (slash != std::string::npos && e.mountpoint.size() > 1)
-            m_parents.insert(slash == 0 ? std::string("/") : e.mountpoint.substr(0, slash));
+        if (slash != std::string::npos && e.mountpoint.size() > 1) {
+            const std::size_t length = slash == 0 ? 1 : slash;
+            m_parents.insert(e.mountpoint.substr(0, length));
+            m_longestparent = std::max(m_longestparent, length);
+        }
     }
 }
 

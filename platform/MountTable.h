@@ -35,11 +35,14 @@ public:
     // True when some mount point lies directly in the directory dir, so that a lister need only look up
     // the entries of the few directories that hold one.
     bool holdsmountpoint(const std::string& dir) const { return m_parents.count(dir) != 0; }
+    // No directory of a longer path holds a mount point: a lister can skip even building such paths.
+    std::size_t longestparent() const { return m_longestparent; }
     bool empty() const { return m_points.empty(); }
 
 private:
     std::unordered_set<std::string> m_points;
     std::unordered_set<std::string> m_parents;
+    std::size_t m_longestparent = 0;
 };
 
 } // namespace qv

@@ -142,6 +142,7 @@ PosixDirLister::~PosixDirLister()
 // The real path of a directory to be listed. Paths below the last path resolved map by text, since the
 // walker only descends into entries that are directories, never links; anything else goes through
 // realpath() once and becomes the new anchor. below tells whether path lies strictly below the anchor.
+// A real path too long to hold a mount point is not built: the result is empty then.
 std::string PosixDirLister::realdir(const std::string& path, bool& below)
 {
     below = false;
@@ -155,6 +156,8 @@ std::string PosixDirLister::realdir(const std::string& path, bool& below)
             below = true;
             std::string_view rest(path);
             rest.remove_prefix(m_anchor == "/" ? 1 : m_anchor.size() + 1);
+            if (m_anchorreal.size() + rest.size() > m_mounts.longestparent())
+                return {};
             return joinpath(m_anchorreal, rest);
         }
     }
@@ -195,7 +198,7 @@ std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
         return nullptr;
 
     auto listing = std::make_unique<PosixListing>(this, fd, path);
-    listing->m_holdsmounts = m_mounts.holdsmountpoint(real);
+    listing->m_holdsmounts = !real.empty() && m_mounts.holdsmountpoint(real);
     if (listing->m_holdsmounts)
         listing->m_realpath = std::move(real);
     for (;;) {

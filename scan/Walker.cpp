@@ -44,7 +44,8 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
             aborted = true;
         return aborted;
     };
-    auto enter = [&](dirrec* d, std::string p) {
+    // Starts reading directory d at p; p is left as it was when the directory can't be listed.
+    auto enter = [&](dirrec* d, std::string& p) {
         std::unique_ptr<DirListing> listing = ctx.lister.open(p);
         if (!listing) {
             std::fprintf(stderr, "\ndirwalk function: can't open %s\n", p.c_str());
@@ -70,7 +71,8 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
         count(parent);
     };
 
-    enter(r, path);
+    std::string top = path;
+    enter(r, top);
     DirEntry e;
     while (!stack.empty()) {
         Frame& f = *stack.back();

@@ -22,6 +22,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -258,11 +259,32 @@ TEST(MainWindowMenu, CaptionsAndNamesWithoutShortcuts)
         menus << a->menu()->objectName() + QLatin1Char('=') + a->text();
     EXPECT_EQ(menus, (QStringList { "QVMMfile=&File", "Otions1=&Options", "QVMMhelp=&Help" }));
     EXPECT_TRUE(p.action("QVMIline1")->isSeparator());
-    // Windows not in the program: their items do nothing.
-    for (const char* name :
-        { "ColoursRanges1", "ShowColourRanges1", "WhatIf1", "QVMIhelp", "QVMIabout", "History1", "Warranty1" })
-        p.action(name)->trigger();
-    EXPECT_TRUE(p.feedback.errors.isEmpty());
+}
+
+TEST(MainWindowMenu, EveryWindowExistsFromTheStartAndOnlyTheMainWindowShows)
+{
+    Program p;
+    const Windows& w = p.windows;
+    const std::vector<std::pair<const QWidget*, const char*>> windows = {
+        { w.form2, "Quorvane Select Directory" },
+        { w.form3, "About" },
+        { w.diag1, "Quorvane Dialog" },
+        { w.form4, nullptr },
+        { w.crform, "Quorvane Colour Ranges" },
+        { w.crfdiag, nullptr },
+        { w.hform1, "Quorvane Colour Ranges" },
+        { w.hform2, "Quorvane History" },
+        { w.findhelp, "Quorvane Find Help" },
+        { w.hform6, "Quorvane Warranty" },
+        { w.whatifform, "Quorvane What If" },
+    };
+    for (const auto& [window, caption] : windows) {
+        ASSERT_NE(window, nullptr) << (caption ? caption : "");
+        EXPECT_FALSE(window->isVisible()) << window->windowTitle().toStdString();
+        if (caption)
+            EXPECT_EQ(window->windowTitle().toStdString(), caption);
+    }
+    EXPECT_TRUE(w.filldetail && w.help && w.colourranges && w.showcolourranges);
 }
 
 TEST(MainWindowMenu, HelpGoesToTheHelpHookWithItsKeyword)
@@ -334,6 +356,7 @@ TEST(MainWindowScan, ScanOfARealDirectoryTree)
     QFile::link(base + QStringLiteral("/docs"), base + QStringLiteral("/link"));
 
     Program p({}, true);
+    QAbstractItemModelTester tester(&p.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_TRUE(p.start());
     p.choose(base.toStdString());
     ASSERT_TRUE(p.scanned());

@@ -60,6 +60,7 @@ TEST(MountTable, ReadsAndUnescapesMountinfo)
     EXPECT_TRUE(table.holdsmountpoint("/")); // /proc lies in /
     EXPECT_FALSE(table.holdsmountpoint("/media/My Disc"));
     EXPECT_FALSE(table.holdsmountpoint(""));
+    EXPECT_EQ(table.longestparent(), std::string("/media").size());
 }
 
 TEST(MountTable, UnreadableFileGivesNothing)
