@@ -292,6 +292,8 @@ bool TQVCRForm::eventFilter(QObject* watched, QEvent* event)
     for (int k = 1; k <= 8; ++k) {
         if (watched != m_swatch[k - 1])
             continue;
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+            break;
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
             m_pressedswatch = k;
