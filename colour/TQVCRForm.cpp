@@ -254,7 +254,13 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     RefreshSwatchHighlight();
 }
 
-TQVCRForm::~TQVCRForm() = default;
+TQVCRForm::~TQVCRForm()
+{
+    // QDialog's destructor hides the window, which takes the focus from a To edit: no exit check may
+    // run on a dialog that is half destroyed.
+    for (RangeEdit* to : m_to)
+        to->onexit = nullptr;
+}
 
 int TQVCRForm::openmodal(const QRect& mainbounds)
 {
