@@ -460,6 +460,19 @@ TEST_F(ColourRangesDialog, SwatchHighlightFollowsTheSelectedRangeAndSwatchClicks
     EXPECT_EQ(texts(m_table.ranges()), texts(ranges));
 }
 
+TEST_F(ColourRangesDialog, ArrowKeysChooseTheNextRangeAsAClickWould)
+{
+    ColourRangeTable::Ranges ranges = ColourRangeTable::defaults();
+    ranges[1].colour = 6;
+    m_table.setranges(ranges);
+    ASSERT_NO_FATAL_FAILURE(open());
+    radio(1)->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Down);
+    EXPECT_TRUE(radio(2)->isChecked());
+    EXPECT_EQ(m_form->selectedrange(), 2);
+    EXPECT_EQ(raised(), QStringList { "QVCRFCol6B" });
+}
+
 TEST_F(ColourRangesDialog, ColourOutsideThePaletteHighlightsNoSwatch)
 {
     ColourRangeTable::Ranges ranges = ColourRangeTable::defaults();
