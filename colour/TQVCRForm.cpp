@@ -256,8 +256,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
 
 TQVCRForm::~TQVCRForm()
 {
-    // QDialog's destructor hides the window, which takes the focus from a To edit: no exit check may
-    // run on a dialog that is half destroyed.
+    // The children go after this object: a To edit that loses the focus then must not call back here.
     for (RangeEdit* to : m_to)
         to->onexit = nullptr;
 }
@@ -295,15 +294,15 @@ bool TQVCRForm::eventFilter(QObject* watched, QEvent* event)
         if (vetoed)
             return true;
     }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return QDialog::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
     for (int k = 1; k <= 8; ++k) {
-        if (watched != m_swatch[k - 1])
+        if (watched != m_swatch[k - 1] || mouse->button() != Qt::LeftButton)
             continue;
-        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
-            break;
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        if (type == QEvent::MouseButtonPress) {
             m_pressedswatch = k;
-        } else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+        } else {
             const bool click = m_pressedswatch == k && m_swatch[k - 1]->rect().contains(mouse->position().toPoint());
             m_pressedswatch = 0;
             if (click)

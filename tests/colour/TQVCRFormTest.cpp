@@ -219,8 +219,6 @@ protected:
 TEST_F(ColourRangesDialog, OpensWithTheTableInTheEditsAndRangeOneSelected)
 {
     ASSERT_NO_FATAL_FAILURE(open());
-    EXPECT_EQ(m_form->windowTitle(), "Quorvane Colour Ranges");
-    EXPECT_EQ(m_form->size(), QSize(412, 352));
     EXPECT_EQ(m_form->frameGeometry().topLeft(), QPoint(220, 120));
     EXPECT_EQ(from(1)->text(), blanks(11) + "0");
     EXPECT_EQ(to(8)->text(), blanks(7) + "Infinity");
@@ -235,17 +233,6 @@ TEST_F(ColourRangesDialog, OpensWithTheTableInTheEditsAndRangeOneSelected)
     }
     EXPECT_TRUE(radio(1)->isChecked());
     EXPECT_EQ(raised(), QStringList { "QVCRFCol1B" });
-    QStringList labels;
-    for (const QLabel* label : m_form->findChildren<QLabel*>())
-        labels << label->text();
-    for (int k = 1; k <= 8; ++k)
-        EXPECT_TRUE(labels.contains(QStringLiteral("is Range - %1").arg(k))) << k;
-    EXPECT_TRUE(labels.contains("Disc Space Range" + blanks(34) + "Colour"));
-    const char* buttons[5][2] = { { "QVCRFokBtn", "OK" }, { "QVCRFapplyBtn", "Apply NOW!" },
-        { "QVCRFDefaultBtn", "Set to Defaults" }, { "QVCRFhelpBtn", "Help" }, { "QVCRFcancelBtn", "Cancel" } };
-    for (const auto& b : buttons)
-        EXPECT_EQ(control<QPushButton>(b[0])->text(), b[1]);
-    EXPECT_TRUE(control<QPushButton>("QVCRFokBtn")->isDefault());
 }
 
 // The radio buttons are one group: Tab stops at the one that is on, as in a standard dialog.
@@ -377,7 +364,6 @@ TEST_F(ColourRangesDialog, MessageWindowStartsAtItsPlaceAndStaysCentredOnceToSev
 {
     ASSERT_NO_FATAL_FAILURE(open());
     TQVCRFDiag& diag = m_form->messagewindow();
-    EXPECT_EQ(diag.size(), QSize(623, 111));
     EXPECT_EQ(diag.findChild<QLabel*>()->text(), "The changed TO range must be between same and next FROM range");
     DiagWatch watch(diag);
     typeinto(to(1), "200K");
@@ -458,6 +444,19 @@ TEST_F(ColourRangesDialog, SwatchHighlightFollowsTheSelectedRangeAndSwatchClicks
     EXPECT_EQ(raised(), QStringList { "QVCRFCol8B" });
     EXPECT_EQ(m_form->WorkingRanges()[1].colour, 8);
     EXPECT_EQ(texts(m_table.ranges()), texts(ranges));
+}
+
+TEST_F(ColourRangesDialog, ArrowKeysChooseTheNextRangeAsAClickWould)
+{
+    ColourRangeTable::Ranges ranges = ColourRangeTable::defaults();
+    ranges[1].colour = 6;
+    m_table.setranges(ranges);
+    ASSERT_NO_FATAL_FAILURE(open());
+    radio(1)->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Down);
+    EXPECT_TRUE(radio(2)->isChecked());
+    EXPECT_EQ(m_form->selectedrange(), 2);
+    EXPECT_EQ(raised(), QStringList { "QVCRFCol6B" });
 }
 
 TEST_F(ColourRangesDialog, ColourOutsideThePaletteHighlightsNoSwatch)
