@@ -2,6 +2,7 @@
 
 #include "DirectoryList.h"
 #include "DriveSelector.h"
+#include "Placement.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -79,6 +80,11 @@ TQVForm2::TQVForm2(QWidget* parent, const std::string& mountinfo)
     connect(selectbtn, &QPushButton::clicked, this, &TQVForm2::QVF2selectbtnClick);
     connect(cancelbtn, &QPushButton::clicked, this, &TQVForm2::QVF2cancelbtnClick);
     connect(helpbtn, &QPushButton::clicked, this, &TQVForm2::QVf2helpbtnClick);
+}
+
+void TQVForm2::open(const QRect& mainbounds)
+{
+    showmodal(this, [mainbounds](QSize size) { return centredover(mainbounds, size); });
 }
 
 void TQVForm2::showEvent(QShowEvent* event)

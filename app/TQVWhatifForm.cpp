@@ -119,15 +119,9 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
     });
 }
 
-QPoint TQVWhatifForm::position(const QRect& mainbounds)
+void TQVWhatifForm::open(const QRect& mainbounds)
 {
-    return mainbounds.topLeft() + QPoint(90, 70);
-}
-
-void TQVWhatifForm::execat(const QRect& mainbounds)
-{
-    placeat(this, position(mainbounds));
-    exec();
+    showmodal(this, [mainbounds](QSize) { return mainbounds.topLeft() + QPoint(90, 70); });
 }
 
 bool TQVWhatifForm::ClusterSizeKeyPress(QChar key) const

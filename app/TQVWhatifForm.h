@@ -22,10 +22,9 @@ class TQVWhatifForm : public QDialog
 public:
     TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* parent = nullptr);
 
-    // Where Options, What If puts the dialog: 90 right of and 70 below the main window's top-left corner.
-    static QPoint position(const QRect& mainbounds);
-    // Places the dialog there and shows it modally; returns when it is closed.
-    void execat(const QRect& mainbounds);
+    // Options, What If: places the dialog 90 right of and 70 below the top-left corner of the main
+    // window's outer bounds and shows it modally.
+    void open(const QRect& mainbounds);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

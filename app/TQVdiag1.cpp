@@ -1,5 +1,7 @@
 #include "TQVdiag1.h"
 
+#include "Placement.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -30,6 +32,11 @@ TQVdiag1::TQVdiag1(QWidget* parent)
     button->setObjectName(QStringLiteral("QVD1button"));
     button->setGeometry((311 - 75) / 2, 58, 75, 25);
     connect(button, &QPushButton::clicked, this, &TQVdiag1::QVD1buttonClick);
+}
+
+void TQVdiag1::open()
+{
+    showmodal(this, [](QSize size) { return centredonscreen(screensize(), size); });
 }
 
 void TQVdiag1::QVD1buttonClick()

@@ -261,19 +261,13 @@ TQVCRForm::~TQVCRForm()
         to->onexit = nullptr;
 }
 
-int TQVCRForm::openmodal(const QRect& mainbounds)
-{
-    prepare(mainbounds);
-    return exec();
-}
-
-void TQVCRForm::prepare(const QRect& mainbounds)
+void TQVCRForm::open(const QRect& mainbounds)
 {
     m_working = m_table.ranges();
     FillRangeEdits();
     m_radio[0]->setChecked(true);
     RefreshSwatchHighlight();
-    placeat(this, mainbounds.topLeft() + QPoint(120, 70));
+    showmodal(this, [mainbounds](QSize) { return mainbounds.topLeft() + QPoint(120, 70); });
 }
 
 int TQVCRForm::selectedrange() const

@@ -80,13 +80,10 @@ void TQVHForm1::fill()
     m_list->setUpdatesEnabled(true);
 }
 
-void TQVHForm1::ShowColourRanges(const QRect& mainbounds)
+void TQVHForm1::open(const QRect& mainbounds)
 {
     fill();
-    placeat(this, mainbounds.topLeft() + QPoint(120, 90));
-    show();
-    raise();
-    activateWindow();
+    showplaced(this, mainbounds.topLeft() + QPoint(120, 90));
 }
 
 } // namespace qv

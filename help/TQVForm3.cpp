@@ -79,15 +79,9 @@ TQVForm3::TQVForm3(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TQVForm3::placeon(const QSize& screen)
+void TQVForm3::open()
 {
-    placeat(this, centredonscreen(screen, outerbounds(this).size()));
-}
-
-int TQVForm3::run()
-{
-    placeon(screensize());
-    return exec();
+    showmodal(this, [](QSize size) { return centredonscreen(screensize(), size); });
 }
 
 // The window has no Cancel button, so Esc does not close it.

@@ -15,10 +15,8 @@ class TQVForm3 : public QDialog
 public:
     explicit TQVForm3(QWidget* parent = nullptr);
 
-    // Moves the window to the centre of a screen of that size: (screen - window) / 2 each way, truncated.
-    void placeon(const QSize& screen);
     // Help, About: centres the window on the primary screen and shows it modally.
-    int run();
+    void open();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -82,17 +82,9 @@ TQVHForm2::TQVHForm2(QWidget* parent)
     m_history->setPlainText(historytext());
 }
 
-QPoint TQVHForm2::placement(const QRect& mainbounds)
+void TQVHForm2::open(const QRect& mainbounds)
 {
-    return mainbounds.topLeft() + QPoint(150, 90);
-}
-
-void TQVHForm2::showbeside(const QRect& mainbounds)
-{
-    placeat(this, placement(mainbounds));
-    show();
-    raise();
-    activateWindow();
+    showplaced(this, mainbounds.topLeft() + QPoint(150, 90));
 }
 
 // The window has no Cancel button, so Esc does not close it.

@@ -206,10 +206,4 @@ TEST_F(WhatifFormTest, FieldIsNotRefreshedFromTheCurrentValue)
     EXPECT_EQ(values.whatifkb, 4);
 }
 
-TEST(WhatifPlacement, NinetyRightSeventyDown)
-{
-    EXPECT_EQ(TQVWhatifForm::position(QRect(22, 32, 703, 397)), QPoint(112, 102));
-    EXPECT_EQ(TQVWhatifForm::position(QRect(-100, -80, 5, 5)), QPoint(-10, -10));
-}
-
 } // namespace
