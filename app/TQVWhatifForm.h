@@ -14,7 +14,8 @@ struct ScanValues;
 
 // The What-If dialog: sets the what-if cluster size (1, 2, 4, 8, 16 or 32 KB) when the focus leaves its
 // field for another control of the dialog. The field keeps its text between showings and is never
-// refreshed from the current value; OK and Enter close without applying anything.
+// refreshed from the current value; OK and Enter close without applying anything, except that a click on
+// OK while the field holds a refused number leaves the dialog open.
 class TQVWhatifForm : public QDialog
 {
     Q_OBJECT
@@ -33,7 +34,6 @@ protected:
 private:
     void ClusterSizeExit();
     bool ClusterSizeKeyPress(QChar key) const;
-    void pastefiltered();
 
     ScanValues& m_values;
     Feedback& m_feedback;

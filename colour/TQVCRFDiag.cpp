@@ -2,6 +2,7 @@
 
 #include "Placement.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -54,6 +55,15 @@ TQVCRFDiag::TQVCRFDiag(QWidget* parent)
 void TQVCRFDiag::showmodal()
 {
     exec();
+}
+
+void TQVCRFDiag::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace qv

@@ -14,8 +14,8 @@ QFont crformfont(int pixelsize);
 void fitfont(QWidget* w, const QString& text, int width);
 
 // The Colour Ranges dialog's message window: "The changed TO range must be between same and next FROM
-// range" with one OK button. One instance, reused; it keeps the position it was last given, starting at
-// (197, 164) on the screen.
+// range" with one OK button, its default: OK (Enter) or the close box end it, Escape does not. One
+// instance, reused; it keeps the position it was last given, starting at (197, 164) on the screen.
 class TQVCRFDiag : public QDialog
 {
     Q_OBJECT
@@ -25,6 +25,9 @@ public:
 
     // Shows the window modally until OK or its close button ends it.
     void showmodal();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace qv

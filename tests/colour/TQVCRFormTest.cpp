@@ -384,6 +384,18 @@ TEST_F(ColourRangesDialog, MessageWindowStartsAtItsPlaceAndStaysCentredOnceToSev
     EXPECT_EQ(m_feedback.beeps, 3);
 }
 
+TEST_F(ColourRangesDialog, MessageWindowClosesOnlyThroughOk)
+{
+    TQVCRFDiag& diag = m_form->messagewindow();
+    diag.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&diag));
+    QTest::keyClick(&diag, Qt::Key_Escape);
+    EXPECT_TRUE(diag.isVisible());
+    QTest::keyClick(&diag, Qt::Key_Return); // OK is the default button
+    EXPECT_FALSE(diag.isVisible());
+    EXPECT_EQ(diag.result(), QDialog::Accepted);
+}
+
 TEST_F(ColourRangesDialog, NoComplaintWhenTheFocusGoesToCancel)
 {
     const QString entries[] = { "abc", "200K" };
