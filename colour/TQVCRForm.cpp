@@ -4,6 +4,7 @@
 #include "ParseSizeEntry.h"
 #include "Placement.h"
 #include "RangePalette.h"
+#include "SizeText.h"
 #include "TQVCRFDiag.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QScopedValueRollback>
 #include <QValidator>
 #include <QWindow>
-#include <cstdio>
 #include <qdrawutil.h>
 #include <string_view>
 #include <utility>
@@ -108,15 +108,6 @@ QPixmap swatchdisc(int k)
             if (image.pixel(x, y) == disc)
                 image.setPixel(x, y, swatch);
     return QPixmap::fromImage(image);
-}
-
-// "%9.0fKB" of bytes / 1024. A huge bound takes as many digits as it needs: a double has at most 309
-// before the point.
-QString kbtext(double bytes)
-{
-    char text[320];
-    std::snprintf(text, sizeof text, "%9.0fKB", bytes / 1024);
-    return QString::fromLatin1(text);
 }
 
 double parse(const QString& text)
@@ -309,7 +300,7 @@ bool TQVCRForm::eventFilter(QObject* watched, QEvent* event)
 void TQVCRForm::FillRangeEdits()
 {
     for (int k = 1; k <= 7; ++k) {
-        const QString text = kbtext(m_working[k - 1].bound);
+        const QString text = rangeedittext(m_working[k - 1].bound);
         m_to[k - 1]->setText(text);
         m_from[k]->setText(text);
     }
@@ -376,7 +367,7 @@ void TQVCRForm::QVCRFtoExit(int k, Qt::FocusReason reason)
         return;
     }
     m_working[k - 1].bound = value;
-    const QString text = kbtext(value);
+    const QString text = rangeedittext(value);
     edit->setText(text);
     m_from[k]->setText(text);
 }
