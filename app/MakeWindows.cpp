@@ -18,8 +18,6 @@
 #include "TQVWhatifForm.h"
 #include "TQVdiag1.h"
 
-#include <QDir>
-
 namespace qv {
 
 std::unique_ptr<TQVForm1> makewindows(const Services& services, const std::string& mountinfo)
@@ -51,7 +49,7 @@ std::unique_ptr<TQVForm1> makewindows(const Services& services, const std::strin
     auto* colourranges = new TQVCRForm(colours, services.settings, services.feedback, recolour, help, main);
     auto* legend = new TQVHForm1(colours, main);
     auto* history = new TQVHForm2(main);
-    auto* findhelp = new TQVFindHelp(main, mountinfo, QDir::currentPath().toStdString());
+    auto* findhelp = new TQVFindHelp(main, mountinfo);
     auto* warranty = new TQVHForm6(main);
     auto* whatif = new TQVWhatifForm(values, services.feedback, main);
 

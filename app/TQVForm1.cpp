@@ -3,6 +3,7 @@
 #include "ColourRangeTable.h"
 #include "DisplayText.h"
 #include "Feedback.h"
+#include "FormFont.h"
 #include "HelpLauncher.h"
 #include "NodeDecorations.h"
 #include "Placement.h"
@@ -76,9 +77,7 @@ TQVForm1::TQVForm1(const Services& services, QWidget* parent)
 {
     setObjectName(QStringLiteral("QVForm1"));
     setWindowTitle(QStringLiteral("Quorvane by Tavenbrook"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(formfont());
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);

@@ -1,6 +1,7 @@
 #include "TQVWhatifForm.h"
 
 #include "Feedback.h"
+#include "FormFont.h"
 #include "Placement.h"
 #include "ScanValues.h"
 
@@ -45,8 +46,7 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
 {
     setObjectName(QStringLiteral("QVWhatifForm"));
     setWindowTitle(QStringLiteral("Quorvane What If"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
+    const QFont font = formfont();
     setFont(font);
     QFont bold = font;
     bold.setBold(true);

@@ -1,5 +1,6 @@
 #include "TQVdiag1.h"
 
+#include "FormFont.h"
 #include "Placement.h"
 
 #include <QLabel>
@@ -13,15 +14,11 @@ TQVdiag1::TQVdiag1(QWidget* parent)
     setObjectName(QStringLiteral("QVdiag1"));
     setWindowTitle(QStringLiteral("Quorvane Dialog"));
     setFixedSize(311, 100);
-    QFont small(QStringLiteral("MS Sans Serif"));
-    small.setPixelSize(11);
-    setFont(small);
+    setFont(formfont());
 
     auto* text = new QLabel(QStringLiteral("No Directory Scan In Progress"), this);
     text->setObjectName(QStringLiteral("QVD1text"));
-    QFont big = small;
-    big.setPixelSize(19);
-    text->setFont(big);
+    text->setFont(formfont(19));
     QPalette black = text->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     text->setPalette(black);

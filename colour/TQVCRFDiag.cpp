@@ -1,5 +1,6 @@
 #include "TQVCRFDiag.h"
 
+#include "FormFont.h"
 #include "Placement.h"
 
 #include <QKeyEvent>
@@ -7,14 +8,6 @@
 #include <QPushButton>
 
 namespace qv {
-
-QFont crformfont(int pixelsize)
-{
-    QFont font;
-    font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
-    font.setPixelSize(pixelsize);
-    return font;
-}
 
 void fitfont(QWidget* w, const QString& text, int width)
 {
@@ -31,11 +24,11 @@ TQVCRFDiag::TQVCRFDiag(QWidget* parent)
 {
     setObjectName(QStringLiteral("TQVCRFDiag"));
     setFixedSize(623, 111);
-    setFont(crformfont(11));
+    setFont(formfont());
 
     auto* text = new QLabel(QStringLiteral("The changed TO range must be between same and next FROM range"), this);
     text->setObjectName(QStringLiteral("QVCRFDtext"));
-    text->setFont(crformfont(19));
+    text->setFont(formfont(19));
     QPalette black = text->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     text->setPalette(black);

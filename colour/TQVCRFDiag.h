@@ -5,10 +5,6 @@
 
 namespace qv {
 
-// The Colour Ranges windows' font "MS Sans Serif" at a pixel size, or where that is missing Liberation Sans,
-// whose letters are about as wide (fontconfig's own pick, DejaVu Sans, runs wider than the layout allows).
-QFont crformfont(int pixelsize);
-
 // Shrinks w's font, a pixel at a time down to 8, until text fits in width pixels: the fonts found here
 // for the layout's are not the same shape, and the texts must stay as they are.
 void fitfont(QWidget* w, const QString& text, int width);

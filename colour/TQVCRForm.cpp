@@ -1,6 +1,7 @@
 #include "TQVCRForm.h"
 
 #include "Feedback.h"
+#include "FormFont.h"
 #include "ParseSizeEntry.h"
 #include "Placement.h"
 #include "RangePalette.h"
@@ -138,11 +139,11 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     setObjectName(QStringLiteral("TQVCRForm"));
     setWindowTitle(QStringLiteral("Quorvane Colour Ranges"));
     setFixedSize(412, 352);
-    setFont(crformfont(11));
+    setFont(formfont());
 
     auto* heading = new QLabel(QStringLiteral("Disc Space Range                                  Colour"), this);
     heading->setObjectName(QStringLiteral("QVCRFheading"));
-    heading->setFont(crformfont(16));
+    heading->setFont(formfont(16));
     QPalette black = heading->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     heading->setPalette(black);

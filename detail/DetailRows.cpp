@@ -44,13 +44,6 @@ QString caption(std::string_view name)
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-QCollator englishcollator()
-{
-    QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    return collator;
-}
-
 // Sorts captions by collation keys. Keys are made once per row, so that comparing two is a byte
 // comparison. Making them and sorting them is done in runs of Batch rows on a second thread while the
 // caller goes on reading the directory (which mostly waits for the kernel); order() then merges the runs.
