@@ -3,7 +3,7 @@
 #include "ColourRangeTable.h"
 #include "DisplayText.h"
 #include "Feedback.h"
-#include "FormFont.h"
+#include "Forms.h"
 #include "HelpLauncher.h"
 #include "NodeDecorations.h"
 #include "Placement.h"

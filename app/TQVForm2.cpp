@@ -2,7 +2,7 @@
 
 #include "DirectoryList.h"
 #include "DriveSelector.h"
-#include "FormFont.h"
+#include "Forms.h"
 #include "PathJoin.h"
 #include "Placement.h"
 

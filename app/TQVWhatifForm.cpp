@@ -1,7 +1,7 @@
 #include "TQVWhatifForm.h"
 
 #include "Feedback.h"
-#include "FormFont.h"
+#include "Forms.h"
 #include "Placement.h"
 #include "ScanValues.h"
 
@@ -34,7 +34,7 @@ bool isdecimal(const QString& text)
 } // namespace
 
 TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* parent)
-    : QDialog(parent,
+    : NoEscapeDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_values(values)
@@ -139,7 +139,7 @@ bool TQVWhatifForm::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_ok && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick))
         return focusWidget() != m_ok;
     if (watched != m_clustersize || type != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
+        return NoEscapeDialog::eventFilter(watched, event);
     // Characters that would go into the text: only digits and erase-left. Keys that insert nothing (Tab,
     // Enter, Delete, the arrows) and shortcuts (Paste among them) go on.
     const auto* key = static_cast<QKeyEvent*>(event);
@@ -149,16 +149,6 @@ bool TQVWhatifForm::eventFilter(QObject* watched, QEvent* event)
         if (c.isPrint() && !ClusterSizeKeyPress(c))
             return true;
     return false;
-}
-
-void TQVWhatifForm::keyPressEvent(QKeyEvent* event)
-{
-    // The dialog has no cancel button: Escape does nothing.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace qv

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "Forms.h"
 
 class QComboBox;
 class QLabel;
@@ -16,7 +16,7 @@ struct ScanValues;
 // field for another control of the dialog. The field keeps its text between showings and is never
 // refreshed from the current value; OK and Enter close without applying anything, except that a click on
 // OK while the field holds a refused number leaves the dialog open.
-class TQVWhatifForm : public QDialog
+class TQVWhatifForm : public NoEscapeDialog
 {
     Q_OBJECT
 
@@ -29,7 +29,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ClusterSizeExit();

@@ -1,6 +1,6 @@
 #include "TQVdiag1.h"
 
-#include "FormFont.h"
+#include "Forms.h"
 #include "Placement.h"
 
 #include <QLabel>
@@ -19,9 +19,7 @@ TQVdiag1::TQVdiag1(QWidget* parent)
     auto* text = new QLabel(QStringLiteral("No Directory Scan In Progress"), this);
     text->setObjectName(QStringLiteral("QVD1text"));
     text->setFont(formfont(19));
-    QPalette black = text->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    text->setPalette(black);
+    blacktext(text);
     text->setAlignment(Qt::AlignCenter);
     text->setGeometry(0, 16, 311, 28);
 

@@ -1,6 +1,6 @@
 #include "TQVCRFDiag.h"
 
-#include "FormFont.h"
+#include "Forms.h"
 #include "Placement.h"
 
 #include <QKeyEvent>
@@ -18,7 +18,7 @@ void fitfont(QWidget* w, const QString& text, int width)
 }
 
 TQVCRFDiag::TQVCRFDiag(QWidget* parent)
-    : QDialog(parent,
+    : NoEscapeDialog(parent,
         Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
 {
@@ -29,9 +29,7 @@ TQVCRFDiag::TQVCRFDiag(QWidget* parent)
     auto* text = new QLabel(QStringLiteral("The changed TO range must be between same and next FROM range"), this);
     text->setObjectName(QStringLiteral("QVCRFDtext"));
     text->setFont(formfont(19));
-    QPalette black = text->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    text->setPalette(black);
+    blacktext(text);
     text->move(8, 24);
     fitfont(text, text->text(), width() - 16);
     text->adjustSize();
@@ -48,15 +46,6 @@ TQVCRFDiag::TQVCRFDiag(QWidget* parent)
 void TQVCRFDiag::showmodal()
 {
     exec();
-}
-
-void TQVCRFDiag::keyPressEvent(QKeyEvent* event)
-{
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "Forms.h"
+
 #include <QFont>
 
 namespace qv {
@@ -12,7 +13,7 @@ void fitfont(QWidget* w, const QString& text, int width);
 // The Colour Ranges dialog's message window: "The changed TO range must be between same and next FROM
 // range" with one OK button, its default: OK (Enter) or the close box end it, Escape does not. One
 // instance, reused; it keeps the position it was last given, starting at (197, 164) on the screen.
-class TQVCRFDiag : public QDialog
+class TQVCRFDiag : public NoEscapeDialog
 {
     Q_OBJECT
 
@@ -21,9 +22,6 @@ public:
 
     // Shows the window modally until OK or its close button ends it.
     void showmodal();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace qv

@@ -1,7 +1,7 @@
 #include "TQVCRForm.h"
 
 #include "Feedback.h"
-#include "FormFont.h"
+#include "Forms.h"
 #include "ParseSizeEntry.h"
 #include "Placement.h"
 #include "RangePalette.h"
@@ -144,9 +144,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     auto* heading = new QLabel(QStringLiteral("Disc Space Range                                  Colour"), this);
     heading->setObjectName(QStringLiteral("QVCRFheading"));
     heading->setFont(formfont(16));
-    QPalette black = heading->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    heading->setPalette(black);
+    blacktext(heading);
     heading->move(88, 8);
     fitfont(heading, heading->text(), width() - 88 - 4);
     heading->adjustSize();

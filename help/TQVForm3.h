@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "Forms.h"
 
 class QFrame;
 class QLabel;
@@ -9,7 +9,7 @@ class QPushButton;
 namespace qv {
 
 // The About window: the logo, the program's name and its version. Modal; OK or the close box hide it.
-class TQVForm3 : public QDialog
+class TQVForm3 : public NoEscapeDialog
 {
     Q_OBJECT
 public:
@@ -17,9 +17,6 @@ public:
 
     // Help, About: centres the window on the primary screen and shows it modally.
     void open();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QFrame* m_panel;

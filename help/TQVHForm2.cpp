@@ -68,7 +68,7 @@ QString TQVHForm2::historytext()
 }
 
 TQVHForm2::TQVHForm2(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : NoEscapeDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_history(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("QVHForm2"));
@@ -85,16 +85,6 @@ TQVHForm2::TQVHForm2(QWidget* parent)
 void TQVHForm2::open(const QRect& mainbounds)
 {
     showplaced(this, mainbounds.topLeft() + QPoint(150, 90));
-}
-
-// The window has no Cancel button, so Esc does not close it.
-void TQVHForm2::keyPressEvent(QKeyEvent* event)
-{
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace qv

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "Forms.h"
 
 class QPlainTextEdit;
 
 namespace qv {
 
 // The History window: the program's version history, oldest first. Not modal; closing only hides it.
-class TQVHForm2 : public QDialog
+class TQVHForm2 : public NoEscapeDialog
 {
     Q_OBJECT
 public:
@@ -18,9 +18,6 @@ public:
     void open(const QRect& mainbounds);
 
     static QString historytext();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPlainTextEdit* m_history;
