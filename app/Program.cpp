@@ -27,12 +27,11 @@ int runprogram(int argc, char** argv)
     auto* colours = new ColourRangeTable;
     auto* settings = new RegFileStore;
     auto* volumes = new PosixVolumeQuery;
-    auto* windows = new Windows;
     std::unique_ptr<TQVForm1> main;
     try {
         const Services services { *values, *colours, *settings, feedback, *volumes,
             [] { return std::make_unique<PosixDirLister>(); } };
-        main = makewindows(services, *windows);
+        main = makewindows(services);
         QObject::connect(main.get(), &TQVForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         main->show();
         QApplication::exec();
@@ -47,7 +46,6 @@ int runprogram(int argc, char** argv)
         std::_Exit(0);
     }
     main.reset();
-    delete windows;
     delete volumes;
     delete settings;
     delete colours;

@@ -3,6 +3,8 @@
 #include "ColourRangeTable.h"
 #include "DisplayText.h"
 #include "Feedback.h"
+#include "Forms.h"
+#include "HelpLauncher.h"
 #include "NodeDecorations.h"
 #include "Placement.h"
 #include "RangePalette.h"
@@ -10,14 +12,19 @@
 #include "ScanTreeView.h"
 #include "SettingsStore.h"
 #include "StopButton.h"
+#include "TQVCRForm.h"
 #include "TQVForm2.h"
+#include "TQVForm3.h"
+#include "TQVForm4.h"
+#include "TQVHForm1.h"
+#include "TQVHForm2.h"
+#include "TQVHForm6.h"
+#include "TQVWhatifForm.h"
 #include "TQVdiag1.h"
-#include "Windows.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,16 +71,13 @@ QFrame* panel(const char* name, QWidget* parent)
 
 } // namespace
 
-TQVForm1::TQVForm1(const Services& services, Windows& windows, QWidget* parent)
+TQVForm1::TQVForm1(const Services& services, QWidget* parent)
     : QMainWindow(parent)
     , m_services(services)
-    , m_windows(windows)
 {
     setObjectName(QStringLiteral("QVForm1"));
     setWindowTitle(QStringLiteral("Quorvane by Tavenbrook"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(formfont());
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -188,19 +192,6 @@ void TQVForm1::showstatus()
         m_status->setText(displaytext(*text));
 }
 
-void TQVForm1::showmodal(QDialog* dialog, const std::function<QPoint(QSize)>& place)
-{
-    if (place)
-        placeat(dialog, place(outerbounds(dialog).size()));
-    dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->show();
-    // Its frame is known only now that it is shown: place it again with its real outer size.
-    if (place)
-        placeat(dialog, place(outerbounds(dialog).size()));
-    dialog->raise();
-    dialog->activateWindow();
-}
-
 void TQVForm1::refreshstateimages()
 {
     m_model->refreshstateimages();
@@ -230,14 +221,10 @@ void TQVForm1::startup()
     Feedback& feedback = m_services.feedback;
     reporterrors(feedback, [&] { readvalues(); });
     reporterrors(feedback, [&] { LoadColourRanges(m_services.colours, m_services.settings); });
-    TQVForm2* select = m_windows.form2;
-    if (!select) {
-        m_startupdone = true;
-        return;
-    }
+    TQVForm2& select = m_windows->select;
     connect(
-        select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
-    showmodal(select, [this](QSize size) { return centredover(outerbounds(this), size); });
+        &select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
+    select.open(outerbounds(this));
 }
 
 void TQVForm1::readvalues()
@@ -343,8 +330,7 @@ void TQVForm1::showtree()
 
 void TQVForm1::QVMIselectClick()
 {
-    if (TQVForm2* select = m_windows.form2)
-        showmodal(select, [this](QSize size) { return centredover(outerbounds(this), size); });
+    m_windows->select.open(outerbounds(this));
 }
 
 void TQVForm1::QVMIexitClick()
@@ -354,52 +340,37 @@ void TQVForm1::QVMIexitClick()
 
 void TQVForm1::ColoursRanges1Click()
 {
-    if (m_windows.colourranges)
-        m_windows.colourranges();
+    m_windows->colourranges.open(outerbounds(this));
 }
 
 void TQVForm1::ShowColourRanges1Click()
 {
-    if (m_windows.showcolourranges)
-        m_windows.showcolourranges();
+    m_windows->legend.open(outerbounds(this));
 }
 
 void TQVForm1::WhatIf1Click()
 {
-    if (QDialog* whatif = m_windows.whatifform) {
-        const QRect main = outerbounds(this);
-        showmodal(whatif, [main](QSize) { return main.topLeft() + QPoint(90, 70); });
-    }
+    m_windows->whatif.open(outerbounds(this));
 }
 
 void TQVForm1::QVMIhelpClick()
 {
-    if (m_windows.help)
-        m_windows.help(QStringLiteral("Main"));
+    m_windows->help.showhelp(QStringLiteral("Main"));
 }
 
 void TQVForm1::QVMIaboutClick()
 {
-    if (QDialog* about = m_windows.form3) {
-        showmodal(about, [](QSize size) { return centredonscreen(screensize(), size); });
-    }
+    m_windows->about.open();
 }
 
 void TQVForm1::History1Click()
 {
-    if (QWidget* history = m_windows.hform2) {
-        placeat(history, outerbounds(this).topLeft() + QPoint(150, 90));
-        history->show();
-        history->raise();
-    }
+    m_windows->history.open(outerbounds(this));
 }
 
 void TQVForm1::Warranty1Click()
 {
-    if (QDialog* warranty = m_windows.hform6) {
-        const QRect main = outerbounds(this);
-        showmodal(warranty, [main](QSize) { return main.topLeft() + QPoint(120, 120); });
-    }
+    m_windows->warranty.open(outerbounds(this));
 }
 
 void TQVForm1::QVstopbtnClick()
@@ -407,9 +378,7 @@ void TQVForm1::QVstopbtnClick()
     m_status->setFocus();
     ScanValues& values = m_services.values;
     if (values.scaninprogress == 0) {
-        if (TQVdiag1* dialog = m_windows.diag1) {
-            showmodal(dialog, [](QSize size) { return centredonscreen(screensize(), size); });
-        }
+        m_windows->noscan.open();
         return;
     }
     values.scanabort = 1;
@@ -427,14 +396,7 @@ void TQVForm1::QVtreeviewDblClick()
     const dirrec* r = m_model->record(selected.first());
     if (!r || r->kind != KindGroup)
         return;
-    if (m_windows.filldetail)
-        m_windows.filldetail(*r);
-    if (QWidget* detail = m_windows.form4) {
-        const QRect main = outerbounds(this);
-        placeat(detail, QPoint(main.left() + main.width() / 2, main.top() + m_tree->lastpress().y() + 60));
-        detail->show();
-        detail->raise();
-    }
+    m_windows->detail.open(*r, outerbounds(this), m_tree->lastpress().y());
 }
 
 // Close

@@ -3,10 +3,10 @@
 #include "QVMakeTree.h"
 #include "Services.h"
 #include "StatusMailbox.h"
+#include "Windows.h"
 
 #include <QMainWindow>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,7 +19,6 @@ namespace qv {
 class ScanTreeModel;
 class ScanTreeView;
 class StopButton;
-struct Windows;
 
 // The main window: the scan's tree, the status line, the stop button and the menus. Starts up on its
 // first activation (settings, colour table, Select Directory dialog), runs one scan at a time, and saves
@@ -28,7 +27,7 @@ class TQVForm1 : public QMainWindow, public ScanDisplay
 {
     Q_OBJECT
 public:
-    TQVForm1(const Services& services, Windows& windows, QWidget* parent = nullptr);
+    explicit TQVForm1(const Services& services, QWidget* parent = nullptr);
     ~TQVForm1() override;
 
     // The status line's text, shown at once.
@@ -45,6 +44,11 @@ public:
     // destructors that thread could reach.
     bool scanstuck() const { return m_stuck; }
     bool startupdone() const { return m_startupdone; }
+
+    // The other windows, which the menus, the buttons and the tree open; set once, before the window
+    // is first shown.
+    void setwindows(const Windows& windows) { m_windows.emplace(windows); }
+    const Windows& windows() const { return *m_windows; }
 
     ScanTreeModel& treemodel() const { return *m_model; }
     ScanTreeView& treeview() const { return *m_tree; }
@@ -70,8 +74,6 @@ private:
     void startscan(const std::string& path);
     void scanended(std::uint64_t ticket);
     void showstatus(); // the mailbox's latest text onto the status line
-    // Shows dialog modally, its top-left corner where place puts a window of its outer size.
-    void showmodal(QDialog* dialog, const std::function<QPoint(QSize)>& place);
 
     void FormActivate();
     void QVMIselectClick();
@@ -88,7 +90,7 @@ private:
     void FormClose();
 
     Services m_services;
-    Windows& m_windows;
+    std::optional<Windows> m_windows;
     ScanTreeModel* m_model;
     ScanTreeView* m_tree;
     QLabel* m_status;

@@ -2,21 +2,16 @@
 
 #include "DirectoryList.h"
 #include "DriveSelector.h"
+#include "Forms.h"
+#include "PathJoin.h"
+#include "Placement.h"
 
 #include <QFrame>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <climits>
-#include <unistd.h>
 
 namespace qv {
 namespace {
-
-std::string workingdirectory()
-{
-    char buffer[PATH_MAX];
-    return getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string("/");
-}
 
 QPushButton* button(const char* name, const char* text, int top, QWidget* parent)
 {
@@ -36,9 +31,7 @@ TQVForm2::TQVForm2(QWidget* parent, const std::string& mountinfo)
     setObjectName(QStringLiteral("QVForm2"));
     setWindowTitle(QStringLiteral("Quorvane Select Directory"));
     setFixedSize(332, 175);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(formfont());
 
     auto* panel1 = new QFrame(this);
     panel1->setObjectName(QStringLiteral("Panel1"));
@@ -69,7 +62,7 @@ TQVForm2::TQVForm2(QWidget* parent, const std::string& mountinfo)
     setTabOrder(m_drives, m_dirs);
 
     // At start: the drive that holds the working directory, and that directory.
-    const std::string cwd = workingdirectory();
+    const std::string cwd = currentdirectory("/");
     const std::string drive = m_drives->driveof(cwd);
     m_drives->setdrive(drive);
     m_dirs->setdrive(drive.empty() ? std::string("/") : drive);
@@ -79,6 +72,11 @@ TQVForm2::TQVForm2(QWidget* parent, const std::string& mountinfo)
     connect(selectbtn, &QPushButton::clicked, this, &TQVForm2::QVF2selectbtnClick);
     connect(cancelbtn, &QPushButton::clicked, this, &TQVForm2::QVF2cancelbtnClick);
     connect(helpbtn, &QPushButton::clicked, this, &TQVForm2::QVf2helpbtnClick);
+}
+
+void TQVForm2::open(const QRect& mainbounds)
+{
+    showmodal(this, [mainbounds](QSize size) { return centredover(mainbounds, size); });
 }
 
 void TQVForm2::showEvent(QShowEvent* event)

@@ -26,6 +26,10 @@ public:
     // Help: called with the help keyword.
     std::function<void(const QString&)> help;
 
+    // File, Select and the start-up: centres the dialog over the main window (mainbounds: its outer
+    // bounds) and shows it modally.
+    void open(const QRect& mainbounds);
+
     DriveSelector* driveselector() const { return m_drives; }
     DirectoryList* directorylist() const { return m_dirs; }
 

@@ -1,21 +1,18 @@
 #include "TQVWhatifForm.h"
 
 #include "Feedback.h"
+#include "Forms.h"
 #include "Placement.h"
 #include "ScanValues.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRect>
 #include <QStyle>
-#include <QValidator>
 #include <algorithm>
 #include <stdexcept>
 
@@ -27,36 +24,17 @@ bool isdigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-QString digitsof(const QString& text)
+// A decimal integer: an optional sign and at least one digit, nothing else.
+bool isdecimal(const QString& text)
 {
-    QString digits;
-    for (QChar c : text)
-        if (isdigit(c))
-            digits.append(c);
-    return digits;
+    const qsizetype start = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0;
+    return text.size() > start && std::all_of(text.begin() + start, text.end(), isdigit);
 }
-
-// Keeps anything but digits out of the field whichever way text reaches it (typing, paste, a middle-click
-// paste, an input method).
-class DigitsOnly : public QValidator
-{
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& pos) const override
-    {
-        const QString digits = digitsof(input);
-        if (digits.size() != input.size()) {
-            pos -= static_cast<int>(input.left(pos).size() - digitsof(input.left(pos)).size());
-            input = digits;
-        }
-        return Acceptable;
-    }
-};
 
 } // namespace
 
 TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* parent)
-    : QDialog(parent,
+    : NoEscapeDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_values(values)
@@ -68,8 +46,7 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
 {
     setObjectName(QStringLiteral("QVWhatifForm"));
     setWindowTitle(QStringLiteral("Quorvane What If"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
+    const QFont font = formfont();
     setFont(font);
     QFont bold = font;
     bold.setBold(true);
@@ -85,15 +62,15 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
     m_clustersize->setCompleter(nullptr); // typing "3" must stay "3", not complete to "32"
     m_clustersize->addItems({ QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"),
         QStringLiteral("16"), QStringLiteral("32") });
-    m_clustersize->setValidator(new DigitsOnly(m_clustersize));
     m_clustersize->lineEdit()->setMaxLength(2);
     m_clustersize->lineEdit()->setAcceptDrops(false);
     m_clustersize->setEditText(QStringLiteral("4"));
     // The layout's positions where the label's font leaves room for them; further right where it is wider.
     const int fieldleft = std::max(192, m_label1->geometry().right() + 9);
     m_clustersize->setGeometry(fieldleft, 12, 49, m_clustersize->sizeHint().height());
-    // The combo box is the focus widget and hands keys and the context menu to its line edit itself, so
-    // the filter sits on the combo box.
+    // The combo box is the focus widget and hands keys to its line edit itself, so the filter sits on the
+    // combo box. Text that comes in other ways (pasted, dropped) is left as it is, for the conversion to
+    // judge when the focus leaves.
     m_clustersize->installEventFilter(this);
 
     m_label2->setObjectName(QStringLiteral("Label2"));
@@ -108,6 +85,7 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
     m_ok->setGeometry(width == 279 ? 104 : (width - 75) / 2, 48, 75, 25);
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    m_ok->installEventFilter(this);
 
     setTabOrder(m_clustersize, m_ok);
     m_clustersize->setFocus();
@@ -119,15 +97,9 @@ TQVWhatifForm::TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* pa
     });
 }
 
-QPoint TQVWhatifForm::position(const QRect& mainbounds)
+void TQVWhatifForm::open(const QRect& mainbounds)
 {
-    return mainbounds.topLeft() + QPoint(90, 70);
-}
-
-void TQVWhatifForm::execat(const QRect& mainbounds)
-{
-    placeat(this, position(mainbounds));
-    exec();
+    showmodal(this, [mainbounds](QSize) { return mainbounds.topLeft() + QPoint(90, 70); });
 }
 
 bool TQVWhatifForm::ClusterSizeKeyPress(QChar key) const
@@ -141,7 +113,7 @@ void TQVWhatifForm::ClusterSizeExit()
         const QString text = m_clustersize->currentText();
         bool ok = false;
         const int value = text.toInt(&ok, 10);
-        if (!ok || digitsof(text) != text)
+        if (!ok || !isdecimal(text))
             throw std::invalid_argument(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
         switch (value) {
         case 1:
@@ -159,52 +131,24 @@ void TQVWhatifForm::ClusterSizeExit()
     });
 }
 
-void TQVWhatifForm::pastefiltered()
-{
-    m_clustersize->lineEdit()->insert(digitsof(QGuiApplication::clipboard()->text()));
-}
-
 bool TQVWhatifForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_clustersize)
-        return QDialog::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Paste)) {
-            pastefiltered();
-            return true;
-        }
-        // Characters that would go into the text: only digits and erase-left. Keys that insert nothing
-        // (Tab, Enter, Delete, the arrows, shortcuts) go on.
-        for (QChar c : key->text())
-            if (c.isPrint() && !ClusterSizeKeyPress(c))
-                return true;
+    const QEvent::Type type = event->type();
+    // A press on OK whose focus change the field's check refused (the focus went back to the field) does
+    // nothing: the dialog stays open on the refused number.
+    if (watched == m_ok && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick))
+        return focusWidget() != m_ok;
+    if (watched != m_clustersize || type != QEvent::KeyPress)
+        return NoEscapeDialog::eventFilter(watched, event);
+    // Characters that would go into the text: only digits and erase-left. Keys that insert nothing (Tab,
+    // Enter, Delete, the arrows) and shortcuts (Paste among them) go on.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
         return false;
-    }
-    if (event->type() == QEvent::ContextMenu) {
-        // The line edit's own menu, with Paste going through the same filter as Ctrl+V.
-        QMenu* menu = m_clustersize->lineEdit()->createStandardContextMenu();
-        for (QAction* action : menu->actions()) {
-            if (action->objectName() == QLatin1String("edit-paste")) {
-                action->disconnect();
-                connect(action, &QAction::triggered, this, &TQVWhatifForm::pastefiltered);
-            }
-        }
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TQVWhatifForm::keyPressEvent(QKeyEvent* event)
-{
-    // The dialog has no cancel button: Escape does nothing.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    for (QChar c : key->text())
+        if (c.isPrint() && !ClusterSizeKeyPress(c))
+            return true;
+    return false;
 }
 
 } // namespace qv

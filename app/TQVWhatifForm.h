@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "Forms.h"
 
 class QComboBox;
 class QLabel;
@@ -14,27 +14,25 @@ struct ScanValues;
 
 // The What-If dialog: sets the what-if cluster size (1, 2, 4, 8, 16 or 32 KB) when the focus leaves its
 // field for another control of the dialog. The field keeps its text between showings and is never
-// refreshed from the current value; OK and Enter close without applying anything.
-class TQVWhatifForm : public QDialog
+// refreshed from the current value; OK and Enter close without applying anything, except that a click on
+// OK while the field holds a refused number leaves the dialog open.
+class TQVWhatifForm : public NoEscapeDialog
 {
     Q_OBJECT
 
 public:
     TQVWhatifForm(ScanValues& values, Feedback& feedback, QWidget* parent = nullptr);
 
-    // Where Options, What If puts the dialog: 90 right of and 70 below the main window's top-left corner.
-    static QPoint position(const QRect& mainbounds);
-    // Places the dialog there and shows it modally; returns when it is closed.
-    void execat(const QRect& mainbounds);
+    // Options, What If: places the dialog 90 right of and 70 below the top-left corner of the main
+    // window's outer bounds and shows it modally.
+    void open(const QRect& mainbounds);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ClusterSizeExit();
     bool ClusterSizeKeyPress(QChar key) const;
-    void pastefiltered();
 
     ScanValues& m_values;
     Feedback& m_feedback;

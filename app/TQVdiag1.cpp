@@ -1,5 +1,8 @@
 #include "TQVdiag1.h"
 
+#include "Forms.h"
+#include "Placement.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -11,18 +14,12 @@ TQVdiag1::TQVdiag1(QWidget* parent)
     setObjectName(QStringLiteral("QVdiag1"));
     setWindowTitle(QStringLiteral("Quorvane Dialog"));
     setFixedSize(311, 100);
-    QFont small(QStringLiteral("MS Sans Serif"));
-    small.setPixelSize(11);
-    setFont(small);
+    setFont(formfont());
 
     auto* text = new QLabel(QStringLiteral("No Directory Scan In Progress"), this);
     text->setObjectName(QStringLiteral("QVD1text"));
-    QFont big = small;
-    big.setPixelSize(19);
-    text->setFont(big);
-    QPalette black = text->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    text->setPalette(black);
+    text->setFont(formfont(19));
+    blacktext(text);
     text->setAlignment(Qt::AlignCenter);
     text->setGeometry(0, 16, 311, 28);
 
@@ -30,6 +27,11 @@ TQVdiag1::TQVdiag1(QWidget* parent)
     button->setObjectName(QStringLiteral("QVD1button"));
     button->setGeometry((311 - 75) / 2, 58, 75, 25);
     connect(button, &QPushButton::clicked, this, &TQVdiag1::QVD1buttonClick);
+}
+
+void TQVdiag1::open()
+{
+    showmodal(this, [](QSize size) { return centredonscreen(screensize(), size); });
 }
 
 void TQVdiag1::QVD1buttonClick()

@@ -11,6 +11,9 @@ class TQVdiag1 : public QDialog
 public:
     explicit TQVdiag1(QWidget* parent = nullptr);
 
+    // The stop button with no scan running: centres the dialog on the primary screen and shows it modally.
+    void open();
+
 private:
     void QVD1buttonClick();
 };

@@ -1,40 +1,37 @@
 #pragma once
 
-#include <QString>
-#include <functional>
-
-class QDialog;
-class QWidget;
-
 namespace qv {
 
-class TQVForm1;
+class HelpLauncher;
+class HelpViewerWindow;
+class TQVCRForm;
+class TQVFindHelp;
 class TQVForm2;
+class TQVForm3;
+class TQVForm4;
+class TQVHForm1;
+class TQVHForm2;
+class TQVHForm6;
+class TQVWhatifForm;
 class TQVdiag1;
-struct dirrec;
 
-// The program's twelve windows, each made once at start in this order and kept to the end. A window
-// not in the program (null) leaves its menu item doing nothing.
+// The main window's other windows, each made once at start (in this order, after the main window) and
+// kept to the end; each opens itself through its open(). The help viewer and launcher are no windows of
+// the table but live as long.
 struct Windows
 {
-    TQVForm1* form1 = nullptr; // main window
-    TQVForm2* form2 = nullptr; // Select Directory
-    QDialog* form3 = nullptr; // About
-    TQVdiag1* diag1 = nullptr; // No Directory Scan In Progress
-    QWidget* form4 = nullptr; // detail list
-    QDialog* crform = nullptr; // Colour Ranges
-    QDialog* crfdiag = nullptr; // colour range message
-    QWidget* hform1 = nullptr; // colour ranges list (legend)
-    QWidget* hform2 = nullptr; // History
-    QDialog* findhelp = nullptr; // Find Help
-    QDialog* hform6 = nullptr; // Warranty
-    QDialog* whatifform = nullptr; // What-If
-
-    // What other windows do for the main window; each does nothing while empty.
-    std::function<void(const dirrec& group)> filldetail; // lists the files of a file-type group in form4
-    std::function<void(const QString& keyword)> help; // opens the help file at a keyword
-    std::function<void()> colourranges; // Options, Change Colour Ranges: opens crform
-    std::function<void()> showcolourranges; // Options, Show Colour Ranges: fills and shows hform1
+    TQVForm2& select; // Select Directory
+    TQVForm3& about;
+    TQVdiag1& noscan; // No Directory Scan In Progress
+    TQVForm4& detail; // detail list
+    TQVCRForm& colourranges; // Colour Ranges, with its message window
+    TQVHForm1& legend; // colour ranges list
+    TQVHForm2& history;
+    TQVFindHelp& findhelp;
+    TQVHForm6& warranty;
+    TQVWhatifForm& whatif;
+    HelpViewerWindow& viewer;
+    HelpLauncher& help;
 };
 
 } // namespace qv

@@ -87,10 +87,8 @@ int scan(const std::string& path)
     RegFileStore settings;
     SilentFeedback feedback;
     PosixVolumeQuery volumes;
-    Windows windows;
     const std::unique_ptr<TQVForm1> main = makewindows(
-        Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } },
-        windows);
+        Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } });
     main->show();
 
     // The fill runs between the model's reset signals, on the GUI thread.

@@ -1,9 +1,9 @@
 #include "ColourRangeTable.h"
 
 #include "SettingsStore.h"
+#include "SizeText.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <locale.h>
 #include <string>
@@ -18,14 +18,6 @@ locale_t clocale()
 {
     static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
     return c;
-}
-
-template <typename... Args> std::string format(const char* fmt, Args... args)
-{
-    const int n = std::snprintf(nullptr, 0, fmt, args...);
-    std::string s(std::size_t(n > 0 ? n : 0), '\0');
-    std::snprintf(s.data(), s.size() + 1, fmt, args...);
-    return s;
 }
 
 std::string valuename(int n)
@@ -45,7 +37,7 @@ bool parserange(const std::string& text, ColourRange& range)
         return false;
     if (range.bound == 0)
         range.bound = 0; // "-0" would show as "-0KB"
-    return format("%9.0fKB", range.bound / 1024).size() <= 20;
+    return rangeedittext(range.bound).size() <= 20;
 }
 
 } // namespace
@@ -71,7 +63,7 @@ std::int8_t ColourOfSize(const ColourRangeTable& table, double size)
 
 std::string ColourRangeText(const ColourRange& range)
 {
-    return format("%1i\\%15.0f", int(range.colour), range.bound);
+    return storedrangetext(range.colour, range.bound);
 }
 
 void LoadColourRanges(ColourRangeTable& table, SettingsStore& store)

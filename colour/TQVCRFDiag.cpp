@@ -1,19 +1,13 @@
 #include "TQVCRFDiag.h"
 
+#include "Forms.h"
 #include "Placement.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
 namespace qv {
-
-QFont crformfont(int pixelsize)
-{
-    QFont font;
-    font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
-    font.setPixelSize(pixelsize);
-    return font;
-}
 
 void fitfont(QWidget* w, const QString& text, int width)
 {
@@ -24,20 +18,18 @@ void fitfont(QWidget* w, const QString& text, int width)
 }
 
 TQVCRFDiag::TQVCRFDiag(QWidget* parent)
-    : QDialog(parent,
+    : NoEscapeDialog(parent,
         Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("TQVCRFDiag"));
     setFixedSize(623, 111);
-    setFont(crformfont(11));
+    setFont(formfont());
 
     auto* text = new QLabel(QStringLiteral("The changed TO range must be between same and next FROM range"), this);
     text->setObjectName(QStringLiteral("QVCRFDtext"));
-    text->setFont(crformfont(19));
-    QPalette black = text->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    text->setPalette(black);
+    text->setFont(formfont(19));
+    blacktext(text);
     text->move(8, 24);
     fitfont(text, text->text(), width() - 16);
     text->adjustSize();

@@ -1,22 +1,19 @@
 #pragma once
 
-#include <QDialog>
+#include "Forms.h"
+
 #include <QFont>
 
 namespace qv {
-
-// The Colour Ranges windows' font "MS Sans Serif" at a pixel size, or where that is missing Liberation Sans,
-// whose letters are about as wide (fontconfig's own pick, DejaVu Sans, runs wider than the layout allows).
-QFont crformfont(int pixelsize);
 
 // Shrinks w's font, a pixel at a time down to 8, until text fits in width pixels: the fonts found here
 // for the layout's are not the same shape, and the texts must stay as they are.
 void fitfont(QWidget* w, const QString& text, int width);
 
 // The Colour Ranges dialog's message window: "The changed TO range must be between same and next FROM
-// range" with one OK button. One instance, reused; it keeps the position it was last given, starting at
-// (197, 164) on the screen.
-class TQVCRFDiag : public QDialog
+// range" with one OK button, its default: OK (Enter) or the close box end it, Escape does not. One
+// instance, reused; it keeps the position it was last given, starting at (197, 164) on the screen.
+class TQVCRFDiag : public NoEscapeDialog
 {
     Q_OBJECT
 

@@ -1,9 +1,11 @@
 #include "TQVCRForm.h"
 
 #include "Feedback.h"
+#include "Forms.h"
 #include "ParseSizeEntry.h"
 #include "Placement.h"
 #include "RangePalette.h"
+#include "SizeText.h"
 #include "TQVCRFDiag.h"
 
 #include <QApplication>
@@ -20,7 +22,6 @@
 #include <QScopedValueRollback>
 #include <QValidator>
 #include <QWindow>
-#include <cstdio>
 #include <qdrawutil.h>
 #include <string_view>
 #include <utility>
@@ -110,15 +111,6 @@ QPixmap swatchdisc(int k)
     return QPixmap::fromImage(image);
 }
 
-// "%9.0fKB" of bytes / 1024. A huge bound takes as many digits as it needs: a double has at most 309
-// before the point.
-QString kbtext(double bytes)
-{
-    char text[320];
-    std::snprintf(text, sizeof text, "%9.0fKB", bytes / 1024);
-    return QString::fromLatin1(text);
-}
-
 double parse(const QString& text)
 {
     const QStringView view(text);
@@ -147,14 +139,12 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     setObjectName(QStringLiteral("TQVCRForm"));
     setWindowTitle(QStringLiteral("Quorvane Colour Ranges"));
     setFixedSize(412, 352);
-    setFont(crformfont(11));
+    setFont(formfont());
 
     auto* heading = new QLabel(QStringLiteral("Disc Space Range                                  Colour"), this);
     heading->setObjectName(QStringLiteral("QVCRFheading"));
-    heading->setFont(crformfont(16));
-    QPalette black = heading->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    heading->setPalette(black);
+    heading->setFont(formfont(16));
+    blacktext(heading);
     heading->move(88, 8);
     fitfont(heading, heading->text(), width() - 88 - 4);
     heading->adjustSize();
@@ -261,19 +251,13 @@ TQVCRForm::~TQVCRForm()
         to->onexit = nullptr;
 }
 
-int TQVCRForm::openmodal(const QRect& mainbounds)
-{
-    prepare(mainbounds);
-    return exec();
-}
-
-void TQVCRForm::prepare(const QRect& mainbounds)
+void TQVCRForm::open(const QRect& mainbounds)
 {
     m_working = m_table.ranges();
     FillRangeEdits();
     m_radio[0]->setChecked(true);
     RefreshSwatchHighlight();
-    placeat(this, mainbounds.topLeft() + QPoint(120, 70));
+    showmodal(this, [mainbounds](QSize) { return mainbounds.topLeft() + QPoint(120, 70); });
 }
 
 int TQVCRForm::selectedrange() const
@@ -315,7 +299,7 @@ bool TQVCRForm::eventFilter(QObject* watched, QEvent* event)
 void TQVCRForm::FillRangeEdits()
 {
     for (int k = 1; k <= 7; ++k) {
-        const QString text = kbtext(m_working[k - 1].bound);
+        const QString text = rangeedittext(m_working[k - 1].bound);
         m_to[k - 1]->setText(text);
         m_from[k]->setText(text);
     }
@@ -382,7 +366,7 @@ void TQVCRForm::QVCRFtoExit(int k, Qt::FocusReason reason)
         return;
     }
     m_working[k - 1].bound = value;
-    const QString text = kbtext(value);
+    const QString text = rangeedittext(value);
     edit->setText(text);
     m_from[k]->setText(text);
 }

@@ -39,14 +39,11 @@ public:
         QWidget* parent = nullptr);
     ~TQVCRForm() override;
 
-    // Opens the dialog over the main window whose outer bounds are given and returns when it closes,
-    // with QDialog::Accepted after OK or Apply.
-    int openmodal(const QRect& mainbounds);
-
-    // The opening without the modal wait: copies the table into the working copy, fills the edits,
-    // selects range 1, highlights its colour's swatch, and puts the dialog's top-left 120 pixels right
-    // of and 70 below mainbounds' top-left.
-    void prepare(const QRect& mainbounds);
+    // Options, Change Colour Ranges: copies the table into the working copy, fills the edits, selects
+    // range 1, highlights its colour's swatch, puts the dialog's top-left 120 pixels right of and 70
+    // below the top-left of the main window's outer bounds and shows it modally. It finishes with
+    // QDialog::Accepted after OK or Apply.
+    void open(const QRect& mainbounds);
 
     const ColourRangeTable::Ranges& WorkingRanges() const { return m_working; }
     int selectedrange() const; // 1..8

@@ -3,26 +3,15 @@
 #include "ColourRangeTable.h"
 #include "Placement.h"
 #include "RangePalette.h"
+#include "SizeText.h"
 
 #include <QHeaderView>
 #include <QRect>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstdio>
 
 namespace qv {
-namespace {
-
-QString kbtext(double bound)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%15.0fKB", bound / 1024);
-    return QString::fromLatin1(text);
-}
-
-} // namespace
-
 TQVHForm1::TQVHForm1(const ColourRangeTable& table, QWidget* parent)
     : QWidget(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -61,8 +50,8 @@ void TQVHForm1::fill()
     QList<QTreeWidgetItem*> rows;
     for (int k = 1; k <= ColourRangeTable::Count; ++k) {
         const double bound = m_table.range(k).bound;
-        const QString from = k == 1 ? QStringLiteral("               0") : kbtext(m_table.range(k - 1).bound);
-        auto* item = new QTreeWidgetItem({ from, kbtext(bound) });
+        const QString from = k == 1 ? QStringLiteral("               0") : legendkbtext(m_table.range(k - 1).bound);
+        auto* item = new QTreeWidgetItem({ from, legendkbtext(bound) });
         // The disc a size equal to the upper bound gets: the row's own colour unless an earlier range
         // has the same bound.
         const int colour = ColourOfSize(m_table, bound);
@@ -80,13 +69,10 @@ void TQVHForm1::fill()
     m_list->setUpdatesEnabled(true);
 }
 
-void TQVHForm1::ShowColourRanges(const QRect& mainbounds)
+void TQVHForm1::open(const QRect& mainbounds)
 {
     fill();
-    placeat(this, mainbounds.topLeft() + QPoint(120, 90));
-    show();
-    raise();
-    activateWindow();
+    showplaced(this, mainbounds.topLeft() + QPoint(120, 90));
 }
 
 } // namespace qv

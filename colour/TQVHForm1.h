@@ -29,7 +29,7 @@ public:
     // What the Options menu's "Show Colour Ranges" does: fill, place 120 right of and 90 below the main
     // window's top-left corner (mainbounds: its outer bounds), show without making it modal, bring it to
     // the front.
-    void ShowColourRanges(const QRect& mainbounds);
+    void open(const QRect& mainbounds);
 
 private:
     const ColourRangeTable& m_table;

@@ -5,6 +5,7 @@
 #include "DisplayText.h"
 #include "PathJoin.h"
 #include "Records.h"
+#include "SizeText.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -41,13 +42,6 @@ QString caption(std::string_view name)
         if (c < 0x20 || c > 0x7E)
             return displaytext(name);
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-QCollator englishcollator()
-{
-    QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    return collator;
 }
 
 // Sorts captions by collation keys. Keys are made once per row, so that comparing two is a byte
@@ -222,13 +216,6 @@ std::vector<DetailRow> reordered(std::vector<DetailRow>& rows, const std::vector
 
 } // namespace
 
-QString kbtext(double bytes)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%10.0fKB", (bytes + 511) / 1024);
-    return QString::fromLatin1(text);
-}
-
 QString modifiedtext(std::int64_t mtime)
 {
     std::tm tm {};
@@ -246,17 +233,17 @@ QString modifiedtext(std::int64_t mtime)
 
 QString DetailRow::sizetext() const
 {
-    return kbtext(size);
+    return detailkbtext(size);
 }
 
 QString DetailRow::spacetext() const
 {
-    return kbtext(space);
+    return detailkbtext(space);
 }
 
 QString DetailRow::whatiftext() const
 {
-    return kbtext(whatif);
+    return detailkbtext(whatif);
 }
 
 QString DetailRow::modifiedtext() const

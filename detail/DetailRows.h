@@ -38,9 +38,6 @@ struct DetailParams
     const ColourRangeTable& table;
 };
 
-// "%10.0fKB" of (bytes + 511) / 1024: whole kilobytes, an exact half rounded to the even neighbour.
-QString kbtext(double bytes);
-
 // "%02i/%02i/%04i %02i:%02i" (day, month, year, hour, minute) of a file time, in UTC whatever the local
 // time zone.
 QString modifiedtext(std::int64_t mtime);

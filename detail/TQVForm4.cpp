@@ -62,17 +62,10 @@ void TQVForm4::fill(const dirrec& group)
     m_list->setUpdatesEnabled(true);
 }
 
-QPoint TQVForm4::position(const QRect& mainbounds, int pressy)
+void TQVForm4::open(const dirrec& group, const QRect& mainbounds, int pressy)
 {
-    return { mainbounds.left() + mainbounds.width() / 2, mainbounds.top() + pressy + 60 };
-}
-
-void TQVForm4::showat(const QPoint& topleft)
-{
-    placeat(this, topleft);
-    show();
-    raise();
-    activateWindow();
+    fill(group);
+    showplaced(this, { mainbounds.left() + mainbounds.width() / 2, mainbounds.top() + pressy + 60 });
 }
 
 } // namespace qv

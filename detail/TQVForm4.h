@@ -34,12 +34,11 @@ public:
     // list repaints once. The record chain must stay valid during the call only.
     void fill(const dirrec& group);
 
-    // Where the main window puts the list after a fill: left edge at the middle of the main window,
-    // 60 pixels below the height of the last mouse press in the tree (pressy, tree client coordinates).
-    static QPoint position(const QRect& mainbounds, int pressy);
-    // Places the window's outer top-left corner at topleft, shows it without making it modal and brings
-    // it to the front.
-    void showat(const QPoint& topleft);
+    // A double-click on a file-type group: fills the list with the group's files, places the window's
+    // left edge at the middle of the main window (mainbounds: its outer bounds) and its top 60 pixels
+    // below the height of the last mouse press in the tree (pressy, tree client coordinates), shows it
+    // without making it modal and brings it to the front.
+    void open(const dirrec& group, const QRect& mainbounds, int pressy);
 
     DetailModel* model() const { return m_model; }
 

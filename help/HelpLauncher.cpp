@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <cerrno>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,18 +20,6 @@ bool entryexists(const std::string& path)
 {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string currentdirectory()
-{
-    std::string buffer(4096, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
 }
 
 } // namespace

@@ -11,25 +11,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
-#include <cerrno>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace qv {
 
 namespace {
-
-std::string currentdirectory()
-{
-    std::string buffer(4096, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return "/";
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
-}
 
 QLabel* heading(const QString& text, int points, QWidget* parent)
 {
@@ -87,7 +73,7 @@ TQVFindHelp::TQVFindHelp(QWidget* parent, std::string mountinfo, std::string sta
     setTabOrder(m_directory, m_ok);
     setTabOrder(m_ok, m_cancel);
 
-    const std::string start = startdir.empty() ? currentdirectory() : startdir;
+    const std::string start = startdir.empty() ? currentdirectory("/") : startdir;
     const std::string drive = m_drive->driveof(start);
     if (!drive.empty())
         m_drive->setdrive(drive);

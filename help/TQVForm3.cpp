@@ -41,7 +41,7 @@ QLabel* title(const QString& text, int points, const char* name, QWidget* parent
 } // namespace
 
 TQVForm3::TQVForm3(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : NoEscapeDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_panel(new QFrame(this))
     , m_image(new QLabel(m_panel))
     , m_ok(new QPushButton(QStringLiteral("OK"), this))
@@ -79,25 +79,9 @@ TQVForm3::TQVForm3(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TQVForm3::placeon(const QSize& screen)
+void TQVForm3::open()
 {
-    placeat(this, centredonscreen(screen, outerbounds(this).size()));
-}
-
-int TQVForm3::run()
-{
-    placeon(screensize());
-    return exec();
-}
-
-// The window has no Cancel button, so Esc does not close it.
-void TQVForm3::keyPressEvent(QKeyEvent* event)
-{
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    showmodal(this, [](QSize size) { return centredonscreen(screensize(), size); });
 }
 
 } // namespace qv

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "Forms.h"
 
 class QFrame;
 class QLabel;
@@ -9,19 +9,14 @@ class QPushButton;
 namespace qv {
 
 // The About window: the logo, the program's name and its version. Modal; OK or the close box hide it.
-class TQVForm3 : public QDialog
+class TQVForm3 : public NoEscapeDialog
 {
     Q_OBJECT
 public:
     explicit TQVForm3(QWidget* parent = nullptr);
 
-    // Moves the window to the centre of a screen of that size: (screen - window) / 2 each way, truncated.
-    void placeon(const QSize& screen);
     // Help, About: centres the window on the primary screen and shows it modally.
-    int run();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    void open();
 
 private:
     QFrame* m_panel;

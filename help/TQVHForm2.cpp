@@ -68,7 +68,7 @@ QString TQVHForm2::historytext()
 }
 
 TQVHForm2::TQVHForm2(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : NoEscapeDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_history(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("QVHForm2"));
@@ -82,27 +82,9 @@ TQVHForm2::TQVHForm2(QWidget* parent)
     m_history->setPlainText(historytext());
 }
 
-QPoint TQVHForm2::placement(const QRect& mainbounds)
+void TQVHForm2::open(const QRect& mainbounds)
 {
-    return mainbounds.topLeft() + QPoint(150, 90);
-}
-
-void TQVHForm2::showbeside(const QRect& mainbounds)
-{
-    placeat(this, placement(mainbounds));
-    show();
-    raise();
-    activateWindow();
-}
-
-// The window has no Cancel button, so Esc does not close it.
-void TQVHForm2::keyPressEvent(QKeyEvent* event)
-{
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    showplaced(this, mainbounds.topLeft() + QPoint(150, 90));
 }
 
 } // namespace qv

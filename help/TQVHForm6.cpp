@@ -54,15 +54,9 @@ TQVHForm6::TQVHForm6(QWidget* parent, ExitFunction exitfn)
     connect(m_no, &QPushButton::clicked, this, &TQVHForm6::QVWarrantyNOClick);
 }
 
-QPoint TQVHForm6::placement(const QRect& mainbounds)
+void TQVHForm6::open(const QRect& mainbounds)
 {
-    return mainbounds.topLeft() + QPoint(120, 120);
-}
-
-int TQVHForm6::run(const QRect& mainbounds)
-{
-    placeat(this, placement(mainbounds));
-    return exec();
+    showmodal(this, [mainbounds](QSize) { return mainbounds.topLeft() + QPoint(120, 120); });
 }
 
 void TQVHForm6::QVWarrantyNOClick()

@@ -19,10 +19,9 @@ public:
     // exitfn ends the program; tests give one that records the status.
     explicit TQVHForm6(QWidget* parent = nullptr, ExitFunction exitfn = immediateexit);
 
-    // Top-left for the window: the main window's left + 120 and top + 120 (outer bounds).
-    static QPoint placement(const QRect& mainbounds);
-    // Help, Warranty: places the window and shows it modally.
-    int run(const QRect& mainbounds);
+    // Help, Warranty: places the window at the main window's left + 120 and top + 120 (mainbounds: its
+    // outer bounds) and shows it modally.
+    void open(const QRect& mainbounds);
 
     void QVWarrantyNOClick();
     // Flushes the standard streams and ends the process with the status; no handler or destructor runs.

@@ -2,6 +2,7 @@
 
 #include "DisplayText.h"
 #include "NodeImages.h"
+#include "PathJoin.h"
 
 #include <QCollator>
 #include <QKeyEvent>
@@ -37,13 +38,6 @@ public:
         return QStyledItemDelegate::sizeHint(option, index) + QSize(index.data(LevelRole).toInt() * Step, 0);
     }
 };
-
-bool under(const std::string& dir, const std::string& root)
-{
-    if (root == "/")
-        return !dir.empty() && dir.front() == '/';
-    return dir.compare(0, root.size(), root) == 0 && (dir.size() == root.size() || dir[root.size()] == '/');
-}
 
 } // namespace
 
@@ -94,7 +88,7 @@ std::vector<std::string> DirectoryList::subdirectories(const std::string& dir)
     }
     closedir(listing);
 
-    QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QCollator collator = englishcollator();
     struct Keyed
     {
         QCollatorSortKey key;
@@ -127,7 +121,7 @@ void DirectoryList::setdirectory(const std::string& dir)
     std::string d = normalised(dir);
     if (d.empty() || d.front() != '/')
         return;
-    if (!under(d, m_root))
+    if (!pathatorunder(d, m_root))
         m_root = "/";
     m_dir = d;
     m_lastdir[m_root] = d;

@@ -1,5 +1,6 @@
 #include "DisplayText.h"
 
+#include <QLocale>
 #include <string>
 
 namespace qv {
@@ -74,6 +75,13 @@ int displaylength(std::string_view bytes)
     int n = 0;
     decode(bytes, [&](char32_t) { ++n; });
     return n;
+}
+
+QCollator englishcollator()
+{
+    QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    return collator;
 }
 
 } // namespace qv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollator>
 #include <QString>
 #include <string_view>
 
@@ -11,5 +12,9 @@ QString displaytext(std::string_view bytes);
 
 // Number of characters (code points) displaytext() gives for these bytes, without building it.
 int displaylength(std::string_view bytes);
+
+// How the lists of names sort: as a person reading English expects, on any system locale (case decides
+// only between names otherwise equal). A collator serves one thread at a time.
+QCollator englishcollator();
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #include "DriveSelector.h"
 
 #include "DisplayText.h"
+#include "PathJoin.h"
 
 #include <algorithm>
 #include <map>
@@ -54,10 +55,7 @@ std::string DriveSelector::driveof(const std::string& path) const
 {
     std::string best;
     for (const std::string& point : drives()) {
-        const bool holds = point == "/"
-            ? !path.empty() && path.front() == '/'
-            : path.compare(0, point.size(), point) == 0 && (path.size() == point.size() || path[point.size()] == '/');
-        if (holds && point.size() > best.size())
+        if (pathatorunder(path, point) && point.size() > best.size())
             best = point;
     }
     return best;

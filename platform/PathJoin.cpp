@@ -1,5 +1,8 @@
 #include "PathJoin.h"
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace qv {
 
 std::string joinpath(std::string_view dir, std::string_view name)
@@ -18,6 +21,25 @@ std::string rootname(std::string_view path)
     if (path.size() > 1 && path.back() == '/')
         path.remove_suffix(1);
     return std::string(path);
+}
+
+bool pathatorunder(std::string_view path, std::string_view dir)
+{
+    if (dir == "/")
+        return !path.empty() && path.front() == '/';
+    return path.starts_with(dir) && (path.size() == dir.size() || path[dir.size()] == '/');
+}
+
+std::string currentdirectory(std::string_view unreadable)
+{
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return std::string(unreadable);
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
 }
 
 } // namespace qv

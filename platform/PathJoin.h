@@ -11,4 +11,11 @@ std::string joinpath(std::string_view dir, std::string_view name);
 // The scan root name of a chosen path: one trailing "/" removed, except that "/" stays "/".
 std::string rootname(std::string_view path);
 
+// True when path is dir itself or lies below it: dir is a leading part of path that ends at a "/" (every
+// absolute path lies below "/").
+bool pathatorunder(std::string_view path, std::string_view dir);
+
+// The process's current directory, or unreadable when it cannot be read.
+std::string currentdirectory(std::string_view unreadable = {});
+
 } // namespace qv

@@ -3,7 +3,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <functional>
 
+class QDialog;
 class QWidget;
 
 namespace qv {
@@ -31,5 +33,14 @@ QSize screensize();
 
 // Moves a top-level window so that its outer top-left corner is at p.
 void placeat(QWidget* window, const QPoint& p);
+
+// How every window the main window opens is shown. Both return at once and bring the window to the
+// front.
+//
+// Modal to the whole program until it closes, its outer top-left corner where place puts a window of
+// its outer size (asked again once it is shown and its frame is known).
+void showmodal(QDialog* dialog, const std::function<QPoint(QSize)>& place);
+// Not modal, its outer top-left corner at p.
+void showplaced(QWidget* window, const QPoint& p);
 
 } // namespace qv

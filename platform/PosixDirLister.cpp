@@ -149,10 +149,7 @@ std::string PosixDirLister::realdir(const std::string& path, bool& below)
     if (m_anchored) {
         if (path == m_anchor)
             return m_anchorreal;
-        const bool under = m_anchor == "/" ? path.size() > 1 && path[0] == '/'
-                                           : path.size() > m_anchor.size()
-                && path.compare(0, m_anchor.size(), m_anchor) == 0 && path[m_anchor.size()] == '/';
-        if (under) {
+        if (pathatorunder(path, m_anchor)) { // below it: the anchor itself is taken above
             below = true;
             std::string_view rest(path);
             rest.remove_prefix(m_anchor == "/" ? 1 : m_anchor.size() + 1);

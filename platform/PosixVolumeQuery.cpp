@@ -1,22 +1,12 @@
 #include "PosixVolumeQuery.h"
 
 #include "MountTable.h"
+#include "PathJoin.h"
 
 #include <cstdlib>
 #include <sys/statvfs.h>
 
 namespace qv {
-namespace {
-
-// True when mount point m is path itself or a leading part of it that ends at a "/".
-bool holds(const std::string& m, const std::string& path)
-{
-    if (m == "/")
-        return !path.empty() && path[0] == '/';
-    return path.compare(0, m.size(), m) == 0 && (path.size() == m.size() || path[m.size()] == '/');
-}
-
-} // namespace
 
 PosixVolumeQuery::PosixVolumeQuery(std::string mountinfo)
     : m_mountinfo(std::move(mountinfo))
@@ -42,7 +32,7 @@ VolumeInfo PosixVolumeQuery::query(const std::string& path)
     // Of several file systems mounted on one point, the last one mounted is the one seen.
     std::string fstype;
     for (const MountEntry& e : readmounts(m_mountinfo)) {
-        if (holds(e.mountpoint, real) && e.mountpoint.size() >= info.root.size()) {
+        if (pathatorunder(real, e.mountpoint) && e.mountpoint.size() >= info.root.size()) {
             info.root = e.mountpoint;
             fstype = e.fstype;
         }

@@ -1,11 +1,10 @@
 #include "Labels.h"
 
 #include "DisplayText.h"
+#include "SizeText.h"
 
-#include <algorithm>
-#include <cmath>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace qv {
@@ -22,83 +21,34 @@ int labelwidth(int maxdepth)
 
 namespace {
 
-// The figures of a label. A figure that is a whole number of bytes below 2^53 (every figure a scan
-// makes) is formatted here, by integer arithmetic, exactly as printf would: its rounding is the exact
-// value's, an exact half going to the even neighbour. Anything else goes through snprintf.
+// The figures of a label, built in place.
 class Figures
 {
 public:
     // "%<width>u"
-    void count(std::uint32_t n, int width) { digits(n, width, false); }
-    // "%9.0f" of (x + 511) / 1024
-    void kb(double x)
+    void count(std::uint32_t n, int width)
     {
-        std::uint64_t v;
-        if (whole(x + 511, v)) {
-            digits(rounded(v, 10), 9, false);
-        } else {
-            char text[Fallback];
-            append(text, std::snprintf(text, sizeof text, "%9.0f", (x + 511) / 1024));
-        }
+        char digits[16];
+        const int length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
+        for (int k = length; k < width; ++k)
+            m_text[m_size++] = ' ';
+        append(digits, length);
     }
-    // "%9.1f" of x / 1048576
-    void mb(double x)
-    {
-        std::uint64_t v;
-        if (whole(x, v)) {
-            digits(rounded(v * 10, 20), 9, true);
-        } else {
-            char text[Fallback];
-            append(text, std::snprintf(text, sizeof text, "%9.1f", x / 1048576));
-        }
-    }
+    void kb(double x) { m_size += labelkb(x, m_text + m_size); }
+    void mb(double x) { m_size += labelmb(x, m_text + m_size); }
     void text(const char* s) { append(s, static_cast<int>(std::strlen(s))); }
     const char* data() const { return m_text; }
     int size() const { return m_size; }
 
 private:
-    static bool whole(double x, std::uint64_t& v)
-    {
-        if (!(x >= 0 && x < 9007199254740992.0) || x != std::floor(x))
-            return false;
-        v = static_cast<std::uint64_t>(x);
-        return true;
-    }
-    // v / 2^shift rounded to the nearest integer, an exact half to the even one.
-    static std::uint64_t rounded(std::uint64_t v, int shift)
-    {
-        const std::uint64_t q = v >> shift, r = v & ((1ull << shift) - 1), half = 1ull << (shift - 1);
-        return q + (r > half || (r == half && (q & 1)));
-    }
-    // v right-aligned in width characters; with decimal, v counts tenths and shows as "<v/10>.<v%10>".
-    void digits(std::uint64_t v, int width, bool decimal)
-    {
-        char text[32];
-        char* end = text + sizeof text;
-        char* p = end;
-        if (decimal) {
-            *--p = static_cast<char>('0' + v % 10);
-            *--p = '.';
-            v /= 10;
-        }
-        do {
-            *--p = static_cast<char>('0' + v % 10);
-            v /= 10;
-        } while (v);
-        while (end - p < width)
-            *--p = ' ';
-        append(p, static_cast<int>(end - p));
-    }
     void append(const char* s, int n)
     {
-        n = std::max(0, std::min(n, Fallback - 1)); // snprintf reports what did not fit as well
         std::memcpy(m_text + m_size, s, static_cast<std::size_t>(n));
         m_size += n;
     }
 
-    // The longest figure printf can make (the largest double in MB) has 310 characters.
-    static constexpr int Fallback = 320;
-    char m_text[4 * Fallback];
+    // Three figures, the count and the brackets and units between them.
+    char m_text[4 * FigureMax];
     int m_size = 0;
 };
 

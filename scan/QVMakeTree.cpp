@@ -5,6 +5,7 @@
 #include "Labels.h"
 #include "PathJoin.h"
 #include "Records.h"
+#include "SizeText.h"
 #include "VolumeQuery.h"
 #include "Walker.h"
 
@@ -139,9 +140,7 @@ void QVMakeTree::body()
     if (!ongui([this] { m_services.display.showtree(); }))
         return;
 
-    char text[64];
-    std::snprintf(text, sizeof text, "%9.1fMB", figures.freespace / 1048576);
-    m_services.sink.status("Freespace on Drive " + volumeroot + " is " + text);
+    m_services.sink.status(freespacetext(volumeroot, figures.freespace));
 }
 
 } // namespace qv

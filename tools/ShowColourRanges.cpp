@@ -24,6 +24,7 @@ int main(int argc, char** argv)
         form.messagewindow().showmodal();
         return 0;
     }
-    form.openmodal(QRect(22, 32, 703, 397));
-    return 0;
+    QObject::connect(&form, &QDialog::finished, &app, &QCoreApplication::quit);
+    form.open(QRect(22, 32, 703, 397));
+    return app.exec();
 }

@@ -58,15 +58,15 @@ int main(int argc, char** argv)
     TQVHForm1 legendform(table);
     TQVWhatifForm whatifform(values, feedback);
     if (whatif) {
-        whatifform.execat(main);
-        std::printf("whatifkb %d\n", values.whatifkb.load());
-        return 0;
-    }
-    if (legend) {
-        legendform.ShowColourRanges(main);
+        QObject::connect(&whatifform, &QDialog::finished, [&] {
+            std::printf("whatifkb %d\n", values.whatifkb.load());
+            QCoreApplication::quit();
+        });
+        whatifform.open(main);
+    } else if (legend) {
+        legendform.open(main);
     } else {
-        detail.fill(*group);
-        detail.showat(TQVForm4::position(main, 100));
+        detail.open(*group, main, 100);
     }
     return app.exec();
 }

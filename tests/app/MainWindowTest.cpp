@@ -2,8 +2,10 @@
 // a new Select during a scan, double-click, close. Scans run over an in-memory tree whose listings can
 // be held at a gate, so a scan stays open for as long as a test needs.
 #include "ColourRangeTable.h"
+#include "DetailModel.h"
 #include "DirectoryList.h"
 #include "Feedback.h"
+#include "HelpViewerWindow.h"
 #include "Labels.h"
 #include "MakeWindows.h"
 #include "NodeDecorations.h"
@@ -16,8 +18,17 @@
 #include "RegFileStore.h"
 #include "ScanTreeModel.h"
 #include "ScanTreeView.h"
+#include "TQVCRFDiag.h"
+#include "TQVCRForm.h"
+#include "TQVFindHelp.h"
 #include "TQVForm1.h"
 #include "TQVForm2.h"
+#include "TQVForm3.h"
+#include "TQVForm4.h"
+#include "TQVHForm1.h"
+#include "TQVHForm2.h"
+#include "TQVHForm6.h"
+#include "TQVWhatifForm.h"
 #include "TQVdiag1.h"
 
 #include <QAbstractItemModelTester>
@@ -26,6 +37,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,6 +66,13 @@ public:
 
 const QString FreeText = QStringLiteral("Freespace on Drive / is       1.5MB");
 
+// A settings file whose help directory holds the shipped help file.
+std::string shippedhelp()
+{
+    return "[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"HelpDirectory\"=\""
+        + QFileInfo(QStringLiteral(QV_SHIPPED_HELP)).absolutePath().toStdString() + "\"\n";
+}
+
 struct Program
 {
     QTemporaryDir config;
@@ -63,7 +82,6 @@ struct Program
     FakeVolumes volumes;
     FakeFiles files;
     std::unique_ptr<RegFileStore> store;
-    Windows windows;
     std::unique_ptr<TQVForm1> main;
 
     // Scans go to the real file system instead of the in-memory tree.
@@ -90,9 +108,8 @@ struct Program
         std::function<std::unique_ptr<DirLister>()> lister = [this] { return files.lister(); };
         if (real)
             lister = [] { return std::make_unique<PosixDirLister>(); };
-        main = makewindows(Services { values, colours, *store, feedback,
-                               real ? static_cast<VolumeQuery&>(*realvolumes) : volumes, lister },
-            windows);
+        main = makewindows(Services {
+            values, colours, *store, feedback, real ? static_cast<VolumeQuery&>(*realvolumes) : volumes, lister });
     }
 
     QString regpath() const { return config.filePath(QStringLiteral("Tavenbrook/Quorvane.reg")); }
@@ -109,7 +126,8 @@ struct Program
         main->activateWindow();
         return QTest::qWaitForWindowActive(main.get()) && QTest::qWaitFor([&] { return select()->isVisible(); });
     }
-    TQVForm2* select() const { return windows.form2; }
+    const Windows& windows() const { return main->windows(); }
+    TQVForm2* select() const { return &windows().select; }
     QLabel* status() const { return main->findChild<QLabel*>(QStringLiteral("QVstatusbar")); }
     QAbstractButton* stop() const { return main->findChild<QAbstractButton*>(QStringLiteral("QVstopbtn")); }
     QPushButton* button(const char* name) const { return select()->findChild<QPushButton*>(QString::fromLatin1(name)); }
@@ -264,39 +282,79 @@ TEST(MainWindowMenu, CaptionsAndNamesWithoutShortcuts)
 TEST(MainWindowMenu, EveryWindowExistsFromTheStartAndOnlyTheMainWindowShows)
 {
     Program p;
-    const Windows& w = p.windows;
+    const Windows& w = p.windows();
     const std::vector<std::pair<const QWidget*, const char*>> windows = {
-        { w.form2, "Quorvane Select Directory" },
-        { w.form3, "About" },
-        { w.diag1, "Quorvane Dialog" },
-        { w.form4, nullptr },
-        { w.crform, "Quorvane Colour Ranges" },
-        { w.crfdiag, nullptr },
-        { w.hform1, "Quorvane Colour Ranges" },
-        { w.hform2, "Quorvane History" },
-        { w.findhelp, "Quorvane Find Help" },
-        { w.hform6, "Quorvane Warranty" },
-        { w.whatifform, "Quorvane What If" },
+        { &w.select, "Quorvane Select Directory" },
+        { &w.about, "About" },
+        { &w.noscan, "Quorvane Dialog" },
+        { &w.detail, "Quorvane Detail List" },
+        { &w.colourranges, "Quorvane Colour Ranges" },
+        { &w.colourranges.messagewindow(), "" },
+        { &w.legend, "Quorvane Colour Ranges" },
+        { &w.history, "Quorvane History" },
+        { &w.findhelp, "Quorvane Find Help" },
+        { &w.warranty, "Quorvane Warranty" },
+        { &w.whatif, "Quorvane What If" },
     };
     for (const auto& [window, caption] : windows) {
-        ASSERT_NE(window, nullptr) << (caption ? caption : "");
-        EXPECT_FALSE(window->isVisible()) << window->windowTitle().toStdString();
-        if (caption)
-            EXPECT_EQ(window->windowTitle().toStdString(), caption);
+        EXPECT_FALSE(window->isVisible()) << caption;
+        EXPECT_EQ(window->windowTitle().toStdString(), caption);
+        const QWidget* owner = window->parentWidget();
+        while (owner && owner != p.main.get())
+            owner = owner->parentWidget();
+        EXPECT_TRUE(owner) << caption; // goes with the main window
     }
-    EXPECT_TRUE(w.filldetail && w.help && w.colourranges && w.showcolourranges);
 }
 
-TEST(MainWindowMenu, HelpGoesToTheHelpHookWithItsKeyword)
+// Each menu item opens its window, placed from the main window where it is now, modal or not.
+TEST(MainWindowMenu, EachItemOpensItsWindowInItsPlace)
 {
     Program p;
-    QStringList keywords;
-    p.windows.help = [&](const QString& k) { keywords << k; };
+    ASSERT_TRUE(p.start());
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    placeat(p.main.get(), QPoint(31, 57));
+    QRect main;
+    const Windows& w = p.windows();
+    const auto centredoverscreen
+        = [](const QWidget* window) { return centredonscreen(screensize(), bounds(window).size()); };
+    const struct
+    {
+        const char* action;
+        QWidget* window;
+        std::function<QPoint()> at;
+        bool modal;
+    } items[] = {
+        { "QVMIselect", &w.select, [&] { return centredover(main, bounds(&w.select).size()); }, true },
+        { "ColoursRanges1", &w.colourranges, [&] { return main.topLeft() + QPoint(120, 70); }, true },
+        { "ShowColourRanges1", &w.legend, [&] { return main.topLeft() + QPoint(120, 90); }, false },
+        { "WhatIf1", &w.whatif, [&] { return main.topLeft() + QPoint(90, 70); }, true },
+        { "QVMIabout", &w.about, [&] { return centredoverscreen(&w.about); }, true },
+        { "History1", &w.history, [&] { return main.topLeft() + QPoint(150, 90); }, false },
+        { "Warranty1", &w.warranty, [&] { return main.topLeft() + QPoint(120, 120); }, true },
+    };
+    for (const auto& item : items) {
+        main = bounds(p.main.get());
+        p.action(item.action)->trigger();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(item.window)) << item.action;
+        EXPECT_EQ(bounds(item.window).topLeft(), item.at()) << item.action;
+        EXPECT_EQ(item.window->windowModality(), item.modal ? Qt::ApplicationModal : Qt::NonModal) << item.action;
+        EXPECT_EQ(QApplication::activeModalWidget() == item.window, item.modal) << item.action;
+        item.window->hide();
+    }
+}
+
+TEST(MainWindowMenu, HelpOpensTheHelpFileAtItsKeyword)
+{
+    Program p(shippedhelp());
+    HelpViewerWindow& viewer = p.windows().viewer;
     p.action("QVMIhelp")->trigger();
+    EXPECT_EQ(viewer.currenttopic(), QStringLiteral("main"));
     ASSERT_TRUE(p.start());
     QTest::mouseClick(p.button("QVf2helpbtn"), Qt::LeftButton);
     EXPECT_TRUE(p.select()->isVisible()); // Help leaves the dialog open
-    EXPECT_EQ(keywords, (QStringList { "Main", "File Menu" }));
+    EXPECT_EQ(viewer.currenttopic(), QStringLiteral("file-menu"));
+    EXPECT_TRUE(p.feedback.errors.isEmpty());
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
 }
 
 TEST(MainWindowScan, SelectScansAndShowsTheLabelledTree)
@@ -433,7 +491,7 @@ TEST(MainWindowScan, StopDuringAScanLeavesTheAbortTextAndAnEmptyTree)
     EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
     EXPECT_EQ(p.model().rowCount(), 0);
     EXPECT_EQ(p.values.scanabort, 0);
-    EXPECT_FALSE(p.windows.diag1->isVisible());
+    EXPECT_FALSE(p.windows().noscan.isVisible());
 
     // The next scan works.
     p.choose("/data");
@@ -448,7 +506,7 @@ TEST(MainWindowScan, StopWithoutAScanShowsTheNoScanDialogCentredOnTheScreen)
     ASSERT_TRUE(p.start());
     QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
     QTest::mouseClick(p.stop(), Qt::LeftButton);
-    TQVdiag1* dialog = p.windows.diag1;
+    TQVdiag1* dialog = &p.windows().noscan;
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->isVisible(); }));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Quorvane Dialog"));
     EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
@@ -517,17 +575,15 @@ struct Clicks
 TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
 {
     Program p;
-    QWidget detail;
-    p.windows.form4 = &detail;
-    std::vector<const dirrec*> filled;
-    p.windows.filldetail = [&](const dirrec& r) { filled.push_back(&r); };
+    TQVForm4& detail = p.windows().detail;
+    const DetailModel& rows = *detail.model();
     ASSERT_TRUE(p.start());
 
     // An empty tree: nothing.
     QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
     const Clicks c { p };
     c.doubleclick(QPoint(20, 20));
-    EXPECT_TRUE(filled.empty());
+    EXPECT_FALSE(detail.isVisible());
 
     p.choose("/data");
     ASSERT_TRUE(p.scanned());
@@ -536,18 +592,20 @@ TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
 
     // A directory node.
     c.doubleclick(c.centre(c.index(0, root)));
-    EXPECT_TRUE(filled.empty());
     EXPECT_FALSE(detail.isVisible());
+    EXPECT_EQ(rows.rowCount(), 0);
 
-    // The group *.C: filled with its record, placed from the main window and the press.
+    // The group *.C: filled with its directory's files of the group, placed from the main window and the
+    // press.
     const QModelIndex group = c.index(2, root);
+    ASSERT_EQ(p.model().record(group)->name(), "*.C");
     const QPoint at = c.centre(group);
     c.doubleclick(at);
-    ASSERT_EQ(filled.size(), 1u);
-    EXPECT_EQ(filled[0], p.model().record(group));
-    EXPECT_EQ(filled[0]->name(), "*.C");
     EXPECT_EQ(p.main->treeview().lastpress(), at);
-    EXPECT_TRUE(detail.isVisible());
+    ASSERT_TRUE(detail.isVisible());
+    ASSERT_EQ(rows.rowCount(), 1);
+    EXPECT_EQ(rows.index(0, DetailModel::NameColumn).data().toString(), QStringLiteral("b.c"));
+    EXPECT_FALSE(detail.isModal());
     const QRect main = bounds(p.main.get());
     EXPECT_EQ(bounds(&detail).topLeft(), QPoint(main.left() + main.width() / 2, main.top() + at.y() + 60));
 }
@@ -661,7 +719,7 @@ TEST(SelectDialog, EnterPressesOnlyTheFocusedButtonAndEscapeNone)
     QTemporaryDir tmp;
     const std::string root = tmp.path().toStdString();
     QDir(tmp.path()).mkpath(QStringLiteral("sub/deeper"));
-    Program p;
+    Program p(shippedhelp());
     std::vector<std::string> selected;
     p.select()->select = [&](const std::string& path) { selected.push_back(path); };
     ASSERT_TRUE(p.start());
@@ -680,11 +738,9 @@ TEST(SelectDialog, EnterPressesOnlyTheFocusedButtonAndEscapeNone)
     EXPECT_EQ(list->directory(), root + "/sub");
     EXPECT_TRUE(selected.empty());
     // Enter on Help: help only.
-    QStringList keywords;
-    p.windows.help = [&](const QString& k) { keywords << k; };
     p.button("QVf2helpbtn")->setFocus();
     QTest::keyClick(p.button("QVf2helpbtn"), Qt::Key_Return);
-    EXPECT_EQ(keywords, QStringList { "File Menu" });
+    EXPECT_EQ(p.windows().viewer.currenttopic(), QStringLiteral("file-menu"));
     EXPECT_TRUE(d->isVisible());
     // Enter on Cancel hides without selecting.
     p.button("QVF2cancelbtn")->setFocus();

@@ -161,19 +161,51 @@ TEST_F(WhatifFormTest, OnlyDigitsAndEraseLeftCanBeTyped)
     EXPECT_EQ(field->currentText(), QString());
 }
 
-TEST_F(WhatifFormTest, PastedTextKeepsOnlyItsDigits)
+TEST_F(WhatifFormTest, PastedTextStaysAsItIsForTheConversionToJudge)
 {
-    type("");
-    QGuiApplication::clipboard()->setText(QStringLiteral(" 3x2 KB"));
-    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(field->currentText(), QStringLiteral("32"));
-    tab();
-    EXPECT_EQ(values.whatifkb, 32);
-    // Whatever else puts text in, nothing but digits stays.
-    field->setFocus();
-    type("");
-    field->lineEdit()->insert(QStringLiteral("-8"));
-    EXPECT_EQ(field->currentText(), QStringLiteral("8"));
+    const struct
+    {
+        const char* pasted;
+        int whatifkb; // after Tab; 8 is the value before
+        int beeps;
+        const char* error;
+    } cases[] = {
+        { "32", 32, 0, nullptr },
+        { "-8", 8, 1, nullptr }, // a number, but not an allowed one
+        { "x2", 8, 0, "'x2' is not a valid integer value" },
+        { " 4", 8, 0, "' 4' is not a valid integer value" },
+    };
+    for (const auto& c : cases) {
+        values.whatifkb = 8;
+        feedback.beeps = 0;
+        feedback.errors.clear();
+        field->setFocus();
+        type("");
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(c.pasted));
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(field->currentText(), QString::fromLatin1(c.pasted));
+        tab();
+        EXPECT_EQ(values.whatifkb, c.whatifkb) << c.pasted;
+        EXPECT_EQ(feedback.beeps, c.beeps) << c.pasted;
+        EXPECT_EQ(feedback.errors, c.error ? QStringList { QString::fromLatin1(c.error) } : QStringList()) << c.pasted;
+    }
+}
+
+TEST_F(WhatifFormTest, ClickOnOkWithARefusedNumberBeepsAndStaysOpen)
+{
+    values.whatifkb = 4;
+    type("64");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(feedback.beeps, 1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    EXPECT_EQ(values.whatifkb, 4);
+    // An allowed number: applied, and the click closes.
+    type("16");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(values.whatifkb, 16);
+    EXPECT_EQ(feedback.beeps, 1);
 }
 
 TEST_F(WhatifFormTest, EnterClosesWithTheOldValue)
@@ -204,12 +236,6 @@ TEST_F(WhatifFormTest, FieldIsNotRefreshedFromTheCurrentValue)
     EXPECT_EQ(field->currentText(), QStringLiteral("4"));
     tab();
     EXPECT_EQ(values.whatifkb, 4);
-}
-
-TEST(WhatifPlacement, NinetyRightSeventyDown)
-{
-    EXPECT_EQ(TQVWhatifForm::position(QRect(22, 32, 703, 397)), QPoint(112, 102));
-    EXPECT_EQ(TQVWhatifForm::position(QRect(-100, -80, 5, 5)), QPoint(-10, -10));
 }
 
 } // namespace

@@ -75,7 +75,7 @@ TEST_F(LegendTest, EqualBoundsShowTheEarlierColourAndTheTableAsItWasAtOpening)
     ranges[3].bound = ranges[2].bound; // ranges 3 and 4 both end at 1000 KB
     ranges[0].colour = 5;
     table.setranges(ranges);
-    legend.ShowColourRanges(QRect(22, 32, 703, 397));
+    legend.open(QRect(22, 32, 703, 397));
     ASSERT_EQ(list->topLevelItemCount(), 8);
     EXPECT_EQ(row(3), (QStringList { kb("1000"), kb("1000") }));
     EXPECT_EQ(row(4), (QStringList { kb("1000"), kb("100000") }));
@@ -87,21 +87,10 @@ TEST_F(LegendTest, EqualBoundsShowTheEarlierColourAndTheTableAsItWasAtOpening)
     table.setranges(ColourRangeTable::defaults()); // changed while open: not shown until it is opened again
     EXPECT_EQ(colour(3), 3);
     legend.hide();
-    legend.ShowColourRanges(QRect(22, 32, 703, 397));
+    legend.open(QRect(22, 32, 703, 397));
     EXPECT_EQ(list->topLevelItemCount(), 8);
     EXPECT_EQ(colour(3), 4);
     EXPECT_EQ(row(3), (QStringList { kb("1000"), kb("10000") }));
-}
-
-TEST_F(LegendTest, PlacedAtTheMainWindowsCornerPlusOffsets)
-{
-    for (const QRect& main : { QRect(22, 32, 703, 397), QRect(-50, 0, 10, 10) }) {
-        legend.ShowColourRanges(main);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&legend));
-        EXPECT_TRUE(legend.isVisible());
-        EXPECT_FALSE(legend.isModal());
-        EXPECT_EQ(legend.frameGeometry().topLeft(), main.topLeft() + QPoint(120, 90));
-    }
 }
 
 } // namespace

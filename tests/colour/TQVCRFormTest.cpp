@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -129,8 +130,7 @@ protected:
     // Opens the dialog over a main window at (100, 50) and waits until it has the focus.
     void open()
     {
-        m_form->prepare(QRect(100, 50, 703, 397));
-        m_form->show();
+        m_form->open(QRect(100, 50, 703, 397));
         activate(m_form.get());
     }
 
@@ -382,6 +382,18 @@ TEST_F(ColourRangesDialog, MessageWindowStartsAtItsPlaceAndStaysCentredOnceToSev
     EXPECT_EQ(watch.positions[1], centred);
     EXPECT_EQ(watch.positions[2], centred);
     EXPECT_EQ(m_feedback.beeps, 3);
+}
+
+TEST_F(ColourRangesDialog, MessageWindowClosesOnlyThroughOk)
+{
+    TQVCRFDiag& diag = m_form->messagewindow();
+    diag.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&diag));
+    QTest::keyClick(&diag, Qt::Key_Escape);
+    EXPECT_TRUE(diag.isVisible());
+    QTest::keyClick(&diag, Qt::Key_Return); // OK is the default button
+    EXPECT_FALSE(diag.isVisible());
+    EXPECT_EQ(diag.result(), QDialog::Accepted);
 }
 
 TEST_F(ColourRangesDialog, NoComplaintWhenTheFocusGoesToCancel)
@@ -650,8 +662,7 @@ TEST_F(ColourRangesDialog, SaveFailureGoesToTheErrorReportAndTheDialogStillClose
     FailingStore failing;
     TQVCRForm form(
         m_table, failing, m_feedback, [this] { recolour(); }, [](const QString&) {});
-    form.prepare(QRect(0, 0, 703, 397));
-    form.show();
+    form.open(QRect(0, 0, 703, 397));
     ASSERT_NO_FATAL_FAILURE(activate(&form));
     QWidget* apply = form.findChild<QWidget*>("QVCRFapplyBtn");
     QTest::mouseClick(apply, Qt::LeftButton, {}, apply->rect().center());
@@ -668,14 +679,15 @@ TEST_F(ColourRangesDialog, HelpOpensTheColourRangeTopic)
     EXPECT_TRUE(m_form->isVisible());
 }
 
-TEST_F(ColourRangesDialog, OpenModalRunsUntilClosed)
+TEST_F(ColourRangesDialog, OpenIsModalUntilClosed)
 {
-    QTimer::singleShot(0, [this] {
-        EXPECT_EQ(QApplication::activeModalWidget(), m_form.get());
-        m_form->findChild<QPushButton*>("QVCRFcancelBtn")->click();
-    });
-    EXPECT_EQ(m_form->openmodal(QRect(10, 20, 703, 397)), QDialog::Rejected);
-    EXPECT_EQ(m_form->frameGeometry().topLeft(), QPoint(130, 90));
+    m_form->open(QRect(10, 20, 703, 397));
+    EXPECT_EQ(QApplication::activeModalWidget(), m_form.get());
+    QSignalSpy finished(m_form.get(), &QDialog::finished);
+    m_form->findChild<QPushButton*>("QVCRFcancelBtn")->click();
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_EQ(finished[0][0].toInt(), QDialog::Rejected);
+    EXPECT_FALSE(m_form->isVisible());
 }
 
 } // namespace

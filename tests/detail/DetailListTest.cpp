@@ -154,29 +154,4 @@ TEST_F(DetailListTest, NameCanBeEditedWithoutTouchingTheDisc)
     EXPECT_FALSE(list->model()->flags(list->model()->index(0, 1)) & Qt::ItemIsEditable);
 }
 
-TEST(DetailPlacement, LeftAtTheMiddleOfTheMainWindowBelowThePress)
-{
-    const struct
-    {
-        QRect main;
-        int pressy;
-        QPoint at;
-    } cases[] = {
-        { QRect(22, 32, 703, 397), 0, QPoint(22 + 351, 92) },
-        { QRect(22, 32, 703, 397), 150, QPoint(373, 242) },
-        { QRect(-300, -20, 101, 50), 7, QPoint(-250, 47) },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(TQVForm4::position(c.main, c.pressy), c.at);
-}
-
-TEST_F(DetailListTest, ShowAtPlacesAndShows)
-{
-    form.showat(QPoint(120, 140));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(120, 140));
-    form.showat(QPoint(10, 20)); // showing it again moves it and brings it to the front
-    EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(10, 20));
-}
-
 } // namespace

@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     if (what == QLatin1String("findhelp")) {
         auto* dialog = new qv::TQVFindHelp;
         dialog->placeon(qv::screensize());
+        dialog->show();
         window.reset(dialog);
     } else if (what == QLatin1String("viewer")) {
         auto* viewer = new qv::HelpViewerWindow;
@@ -34,21 +35,20 @@ int main(int argc, char** argv)
         return app.exec();
     } else if (what == QLatin1String("about")) {
         auto* about = new qv::TQVForm3;
-        about->placeon(qv::screensize());
+        about->open();
         window.reset(about);
     } else if (what == QLatin1String("history")) {
         auto* history = new qv::TQVHForm2;
-        history->showbeside(main);
+        history->open(main);
         window.reset(history);
     } else if (what == QLatin1String("warranty")) {
         auto* warranty = new qv::TQVHForm6;
-        qv::placeat(warranty, qv::TQVHForm6::placement(main));
+        warranty->open(main);
         window.reset(warranty);
     } else {
         std::fprintf(
             stderr, "usage: quorvane-helpdemo findhelp | viewer [keyword] [file] | about | history | warranty\n");
         return 2;
     }
-    window->show();
     return app.exec();
 }

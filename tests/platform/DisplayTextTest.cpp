@@ -2,7 +2,10 @@
 
 #include "PathJoin.h"
 
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace qv;
 
@@ -58,4 +61,38 @@ TEST(PathJoin, RootNameDropsOneTrailingSeparator)
     EXPECT_EQ(rootname("/data//"), "/data/");
     EXPECT_EQ(rootname("t/"), "t");
     EXPECT_EQ(rootname(""), "");
+}
+
+TEST(PathJoin, AtOrUnderEndsAtASeparator)
+{
+    const struct
+    {
+        const char* path;
+        const char* dir;
+        bool under;
+    } cases[] = {
+        { "/data", "/data", true },
+        { "/data/a/b", "/data", true },
+        { "/database", "/data", false },
+        { "/dat", "/data", false },
+        { "/", "/", true },
+        { "/anything", "/", true },
+        { "", "/", false },
+        { "relative", "/", false },
+        { "/", "/data", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pathatorunder(c.path, c.dir), c.under) << c.path << " in " << c.dir;
+}
+
+TEST(PathJoin, CurrentDirectoryOrTheFallback)
+{
+    const QTemporaryDir tmp;
+    const std::string start = currentdirectory();
+    ASSERT_EQ(::chdir(tmp.path().toLocal8Bit().constData()), 0);
+    EXPECT_EQ(currentdirectory(), QFileInfo(tmp.path()).canonicalFilePath().toStdString());
+    ASSERT_EQ(::rmdir(tmp.path().toLocal8Bit().constData()), 0); // a current directory that is gone
+    EXPECT_EQ(currentdirectory("/"), "/");
+    EXPECT_EQ(currentdirectory(), "");
+    ASSERT_EQ(::chdir(start.c_str()), 0);
 }
