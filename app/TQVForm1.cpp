@@ -219,6 +219,8 @@ void TQVForm1::FormActivate()
 void TQVForm1::startup()
 {
     Feedback& feedback = m_services.feedback;
+    if (const std::optional<std::string> unreadable = m_services.settings.setasideunreadable())
+        feedback.errorreport(QString::fromStdString(*unreadable));
     reporterrors(feedback, [&] { readvalues(); });
     reporterrors(feedback, [&] { LoadColourRanges(m_services.colours, m_services.settings); });
     TQVForm2& select = m_windows->select;
@@ -249,7 +251,8 @@ void TQVForm1::readvalues()
         integer("Width", [&](int v) { bounds.setWidth(v); });
         integer("Height", [&](int v) { bounds.setHeight(v); });
     }
-    setouterbounds(this, bounds);
+    // Saved on a monitor that is gone: brought back onto the primary screen.
+    setouterbounds(this, ontoscreens(bounds, screenbounds(), primarybounds()));
 }
 
 // Scans
@@ -426,11 +429,12 @@ void TQVForm1::FormClose()
     // A failed save is reported; the program still closes.
     reporterrors(m_services.feedback, [&] {
         const QRect bounds = outerbounds(this);
-        SettingsStore& store = m_services.settings;
-        store.writeInteger(ValuesKey, "Left", bounds.left());
-        store.writeInteger(ValuesKey, "Top", bounds.top());
-        store.writeInteger(ValuesKey, "Width", bounds.width());
-        store.writeInteger(ValuesKey, "Height", bounds.height());
+        SettingsBatch geometry;
+        geometry.writeInteger(ValuesKey, "Left", bounds.left());
+        geometry.writeInteger(ValuesKey, "Top", bounds.top());
+        geometry.writeInteger(ValuesKey, "Width", bounds.width());
+        geometry.writeInteger(ValuesKey, "Height", bounds.height());
+        m_services.settings.write(geometry);
     });
 
     if (running) {

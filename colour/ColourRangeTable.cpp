@@ -40,6 +40,11 @@ bool parserange(const std::string& text, ColourRange& range)
     return rangeedittext(range.bound).size() <= 20;
 }
 
+SettingsError unused(const std::string& why)
+{
+    return SettingsError("The stored colour ranges are not used (" + why + "); the default ranges stay in force");
+}
+
 } // namespace
 
 ColourRangeTable::ColourRangeTable()
@@ -72,23 +77,32 @@ void LoadColourRanges(ColourRangeTable& table, SettingsStore& store)
         return;
     ColourRangeTable::Ranges scratch;
     for (int n = 0; n < ColourRangeTable::Count; ++n) {
-        const std::string name = valuename(n);
-        if (!store.valueExists(ColRangeLoadKey, name))
+        if (!store.valueExists(ColRangeLoadKey, valuename(n)))
             return; // one missing: none is used
+    }
+    for (int n = 0; n < ColourRangeTable::Count; ++n) {
+        const std::string name = valuename(n);
+        std::string text;
         try {
-            if (!parserange(store.readString(ColRangeLoadKey, name), scratch[n]))
-                return;
+            text = store.readString(ColRangeLoadKey, name);
         } catch (const SettingsError&) {
-            return; // not a text value
+            throw unused("value '" + name + "' is not text");
         }
+        if (!parserange(text, scratch[n]))
+            throw unused("value '" + name + "' is not a colour digit, a reverse solidus and a size");
+        // Out of order, the lookup would colour sizes by the wrong band and the dialog refuse every edit.
+        if (n > 0 && scratch[n].bound < scratch[n - 1].bound)
+            throw unused("range " + std::to_string(n + 1) + " ends below range " + std::to_string(n));
     }
     table.setranges(scratch);
 }
 
 void SaveColourRanges(const ColourRangeTable& table, SettingsStore& store)
 {
+    SettingsBatch batch;
     for (int n = 0; n < ColourRangeTable::Count; ++n)
-        store.writeString(ColRangeSaveKey, valuename(n), ColourRangeText(table.ranges()[n]));
+        batch.writeString(ColRangeSaveKey, valuename(n), ColourRangeText(table.ranges()[n]));
+    store.write(batch);
 }
 
 } // namespace qv

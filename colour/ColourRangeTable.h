@@ -43,11 +43,13 @@ std::string ColourRangeText(const ColourRange& range);
 
 // Loads the eight stored ranges into table when all eight are present and well-formed (text values, a first
 // character "1".."8", a finite non-negative bound whose "%9.0fKB" text of bound / 1024 has at most 20
-// characters); otherwise the table keeps what it holds. Never writes the store.
+// characters) and their bounds never decrease; otherwise the table keeps what it holds. A set with a value
+// missing is passed over in silence; a complete set that cannot be used throws SettingsError saying why,
+// once. Never writes the store.
 void LoadColourRanges(ColourRangeTable& table, SettingsStore& store);
 
-// Writes all eight ranges. Throws SettingsError "Failed to set data for '<n>'" at the first value that
-// cannot be written; those before it stay written.
+// Writes all eight ranges in one batch: all of them reach the store or, with SettingsError "Failed to set
+// data for '0'", none.
 void SaveColourRanges(const ColourRangeTable& table, SettingsStore& store);
 
 } // namespace qv

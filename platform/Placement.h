@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -30,6 +31,14 @@ QRect outerbounds(const QWidget* window);
 
 // The primary screen's size in pixels.
 QSize screensize();
+
+// The bounds of a window that lies wholly outside every screen, moved into primary (the primary screen's
+// available area) as near to where it was as fits, keeping its size; other bounds as they are.
+QRect ontoscreens(const QRect& window, const QList<QRect>& screens, const QRect& primary);
+
+// Every screen's geometry, and the primary screen's available geometry.
+QList<QRect> screenbounds();
+QRect primarybounds();
 
 // Moves a top-level window so that its outer top-left corner is at p.
 void placeat(QWidget* window, const QPoint& p);

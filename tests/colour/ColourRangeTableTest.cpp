@@ -175,6 +175,17 @@ TEST_F(ColourRangeStoreTest, AnyOneMissingKeepsAllDefaults)
     }
 }
 
+// Loads the stored set into a table of defaults and returns the error it reported, "" for none.
+std::string load(ColourRangeTable& table, SettingsStore& store)
+{
+    try {
+        LoadColourRanges(table, store);
+    } catch (const SettingsError& e) {
+        return e.what();
+    }
+    return {};
+}
+
 TEST_F(ColourRangeStoreTest, OddButUsableTextsAreTaken)
 {
     const std::vector<std::pair<std::string, ColourRange>> cases = {
@@ -183,22 +194,26 @@ TEST_F(ColourRangeStoreTest, OddButUsableTextsAreTaken)
         { "5\\", { 5, 0 } }, { "5\\  12abc", { 5, 12 } }, { "5\\abc", { 5, 0 } }, { "5\\ \t 1024.75", { 5, 1024.75 } },
         { "5\\ 1e3", { 5, 1000 } }, { "5\\ 0x10", { 5, 16 } }, { "5\\ -0", { 5, 0 } },
         { "8\\102400000000000000000", { 8, 1.024e20 } }, // "100000000000000000KB": 20 characters
-        { "2\\ 1", { 2, 1 } }, // out of order with its neighbours: taken as it is
     };
-    storedefaults();
+    // Bounds 0 below range 5 and the largest usable bound above it, so that every case stays in order.
+    ColourRangeTable::Ranges base;
+    for (int n = 0; n < ColourRangeTable::Count; ++n) {
+        base[n] = n < 4 ? ColourRange { 1, 0 } : ColourRange { 8, 1.024e20 };
+        m_store.writeString(Key, std::to_string(n), ColourRangeText(base[n]));
+    }
     for (const auto& [text, range] : cases) {
         SCOPED_TRACE(text);
         m_store.writeString(Key, "4", text);
         ColourRangeTable table;
-        LoadColourRanges(table, m_store);
-        ColourRangeTable::Ranges want = ColourRangeTable::defaults();
+        EXPECT_EQ(load(table, m_store), "");
+        ColourRangeTable::Ranges want = base;
         want[4] = range;
         expectranges(table, want);
         EXPECT_FALSE(std::signbit(table.range(5).bound));
     }
 }
 
-TEST_F(ColourRangeStoreTest, MalformedTextRejectsTheWholeSet)
+TEST_F(ColourRangeStoreTest, MalformedTextRejectsTheWholeSetAndSaysWhy)
 {
     const std::vector<std::string> texts = {
         "", "3", "0\\ 10240", "9\\ 10240", "a\\ 10240", " 3\\ 10240", "-1\\ 10240", "3\\ inf", "3\\ -INFINITY",
@@ -213,8 +228,44 @@ TEST_F(ColourRangeStoreTest, MalformedTextRejectsTheWholeSet)
             SCOPED_TRACE(std::to_string(n) + ": " + text);
             m_store.writeString(Key, std::to_string(n), text);
             ColourRangeTable table;
-            LoadColourRanges(table, m_store);
+            EXPECT_EQ(load(table, m_store),
+                "The stored colour ranges are not used (value '" + std::to_string(n)
+                    + "' is not a colour digit, a reverse solidus and a size); the default ranges stay in force");
             expectranges(table, ColourRangeTable::defaults());
+        }
+    }
+}
+
+TEST_F(ColourRangeStoreTest, BoundsOutOfOrderRejectTheWholeSet)
+{
+    struct Case
+    {
+        int n;
+        const char* text;
+        const char* why; // "" when the set is taken
+    };
+    const std::vector<Case> cases = {
+        { 4, "5\\ 1", "range 5 ends below range 4" },
+        { 1, "2\\ 10239", "range 2 ends below range 1" },
+        { 7, "8\\ 10239999999", "range 8 ends below range 7" },
+        { 0, "1\\ 102401", "range 2 ends below range 1" },
+        { 1, "2\\ 10240", "" }, // equal neighbours are allowed: range 2 is then empty
+        { 6, "7\\ 1024000000000000000", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        storedefaults();
+        m_store.writeString(Key, std::to_string(c.n), c.text);
+        ColourRangeTable table;
+        table.setranges(custom());
+        const std::string error = load(table, m_store);
+        if (*c.why) {
+            EXPECT_EQ(error,
+                std::string("The stored colour ranges are not used (") + c.why + "); the default ranges stay in force");
+            expectranges(table, custom());
+        } else {
+            EXPECT_EQ(error, "");
+            EXPECT_EQ(table.range(c.n + 1).bound, std::strtod(c.text + 2, nullptr));
         }
     }
 }
@@ -225,11 +276,18 @@ TEST_F(ColourRangeStoreTest, NonTextValueRejectsTheWholeSet)
     m_store.writeString(Key, "0", "6\\ 4242");
     m_store.writeInteger(Key, "3", 4);
     ColourRangeTable table;
-    EXPECT_NO_THROW(LoadColourRanges(table, m_store));
+    EXPECT_EQ(load(table, m_store),
+        "The stored colour ranges are not used (value '3' is not text); the default ranges stay in force");
     expectranges(table, ColourRangeTable::defaults());
+
+    // A missing value passes in silence, even with a bad one beside it.
+    QFile::remove(QString::fromStdString(m_store.path()));
+    for (int n = 0; n < ColourRangeTable::Count - 1; ++n)
+        m_store.writeString(Key, std::to_string(n), n == 2 ? "x" : "6\\ 4242");
+    EXPECT_EQ(load(table, m_store), "");
 }
 
-// Fails the write of one value name; the rest reach the real file store.
+// Fails every write that holds one value name; the rest reach the real file store.
 class FailingStore : public SettingsStore
 {
 public:
@@ -248,15 +306,13 @@ public:
     {
         return m_real.readInteger(key, name);
     }
-    void writeString(std::string_view key, std::string_view name, std::string_view value) override
+    void write(const SettingsBatch& batch) override
     {
-        if (name == m_failname)
-            throw SettingsError("Failed to set data for '" + std::string(name) + "'");
-        m_real.writeString(key, name, value);
-    }
-    void writeInteger(std::string_view key, std::string_view name, std::int32_t value) override
-    {
-        m_real.writeInteger(key, name, value);
+        for (const SettingsBatch::Change& c : batch.changes()) {
+            if (c.name == m_failname)
+                throw SettingsError("Failed to set data for '" + batch.changes().front().name + "'");
+        }
+        m_real.write(batch);
     }
 
 private:
@@ -264,8 +320,9 @@ private:
     std::string m_failname;
 };
 
-TEST_F(ColourRangeStoreTest, SaveStopsAtTheFirstFailedValue)
+TEST_F(ColourRangeStoreTest, AFailedSaveStoresNoneOfTheEight)
 {
+    storedefaults();
     ColourRangeTable table;
     table.setranges(custom());
     FailingStore failing(m_store, "3");
@@ -273,12 +330,12 @@ TEST_F(ColourRangeStoreTest, SaveStopsAtTheFirstFailedValue)
         SaveColourRanges(table, failing);
         ADD_FAILURE() << "saved without error";
     } catch (const SettingsError& e) {
-        EXPECT_STREQ(e.what(), "Failed to set data for '3'");
+        EXPECT_STREQ(e.what(), "Failed to set data for '0'");
     }
-    for (int n = 0; n < 3; ++n)
-        EXPECT_EQ(m_store.readString(Key, std::to_string(n)), ColourRangeText(custom()[n]));
-    for (int n = 3; n < ColourRangeTable::Count; ++n)
-        EXPECT_FALSE(m_store.valueExists(Key, std::to_string(n))) << n;
+    ColourRangeTable loaded;
+    loaded.setranges(custom());
+    LoadColourRanges(loaded, m_store);
+    expectranges(loaded, ColourRangeTable::defaults());
     expectranges(table, custom());
 }
 

@@ -53,8 +53,7 @@ struct FailingStore : SettingsStore
     bool valueExists(std::string_view, std::string_view) override { return false; }
     std::string readString(std::string_view, std::string_view name) override { throw fail("get", name); }
     std::int32_t readInteger(std::string_view, std::string_view name) override { throw fail("get", name); }
-    void writeString(std::string_view, std::string_view name, std::string_view) override { throw fail("set", name); }
-    void writeInteger(std::string_view, std::string_view name, std::int32_t) override { throw fail("set", name); }
+    void write(const SettingsBatch& batch) override { throw fail("set", batch.changes().front().name); }
     static SettingsError fail(const char* what, std::string_view name)
     {
         return SettingsError("Failed to " + std::string(what) + " data for '" + std::string(name) + "'");
