@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -81,9 +82,10 @@ TEST(History, EachOpeningPlacesItAnewBesideTheMainWindowAndEscDoesNotCloseIt)
     EXPECT_EQ(outerbounds(&history).topLeft(), QPoint(172, 122));
     EXPECT_FALSE(history.isModal());
 
+    // Beside a main window partly off the screen: the title bar is kept on the screen.
     history.showbeside(QRect(-300, 500, 703, 397));
     EXPECT_TRUE(history.isVisible());
-    EXPECT_EQ(outerbounds(&history).topLeft(), QPoint(-150, 590));
+    EXPECT_EQ(outerbounds(&history).topLeft(), QPoint(0, 590));
 
     QTest::keyClick(&history, Qt::Key_Escape);
     EXPECT_TRUE(history.isVisible());
@@ -191,7 +193,10 @@ TEST(About, ShowsTheLogoNameAndVersionCentredOnTheScreen)
     } screens[] = { { { 1024, 768 }, { 263, 242 } }, { { 1000, 601 }, { 251, 158 } }, { { 400, 200 }, { -48, -42 } } };
     for (const auto& s : screens) {
         about.placeon(s.screen);
-        EXPECT_EQ(outerbounds(&about).topLeft(), s.at);
+        // Where the rule puts it off the screen, the title bar is kept on it.
+        const QPoint onscreen(std::max(0, s.at.x()), std::max(0, s.at.y()));
+        EXPECT_EQ(outerbounds(&about).topLeft(), onscreen);
+        EXPECT_EQ(centredonscreen(s.screen, outerbounds(&about).size()), s.at);
     }
 
     // run() centres on the real screen, Esc does not close, OK does.
