@@ -138,6 +138,11 @@ TEST(Warranty, LayoutAndPlacement)
     auto* no = child<QPushButton>(warranty, "QVWarrantyNO");
     ASSERT_TRUE(memo && ok && no);
     EXPECT_TRUE(memo->isReadOnly());
+    // The whole text shows: nothing to scroll to, and the box ends above the buttons.
+    warranty.show();
+    EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0);
+    EXPECT_LT(memo->geometry().bottom(), ok->geometry().top());
+    warranty.hide();
     for (const char* term : { "as is", "warrant", "purchase price", "risk", "agree", "distributed freely" })
         EXPECT_TRUE(memo->toPlainText().contains(QString::fromUtf8(term), Qt::CaseInsensitive)) << term;
     EXPECT_EQ(ok->text(), QStringLiteral("Agree"));
