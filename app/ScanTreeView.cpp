@@ -140,7 +140,8 @@ void ScanTreeView::keyPressEvent(QKeyEvent* event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const QModelIndex current = currentIndex();
     const dirrec* r = m_model ? m_model->record(current) : nullptr;
-    if (enter && r && r->kind == KindGroup && event->modifiers() == Qt::NoModifier) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain && r && r->kind == KindGroup) {
         // As a double-click on the node: it is the selected node, and the detail list is placed by its row.
         selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
         m_lastpress = visualRect(current).center();

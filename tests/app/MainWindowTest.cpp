@@ -586,7 +586,7 @@ TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
     const QModelIndex other = c.index(1, root);
     view.setCurrentIndex(other);
     view.selectionModel()->clearSelection();
-    QTest::keyClick(&view, Qt::Key_Enter);
+    QTest::keyClick(&view, Qt::Key_Enter, Qt::KeypadModifier);
     ASSERT_EQ(filled.size(), 2u);
     EXPECT_EQ(filled[1]->name(), "*.");
     EXPECT_EQ(view.selectionModel()->selectedIndexes(), QModelIndexList { other });
