@@ -1,6 +1,7 @@
 #include "ScanTreeModel.h"
 
 #include "ColourRangeTable.h"
+#include "FigureWords.h"
 #include "Labels.h"
 
 #include <algorithm>
@@ -37,8 +38,73 @@ void ScanTreeModel::build(dirrec* root, int W, const ColourRangeTable& table)
                 m_nodes.push_back(c);
             m_count.push_back(n);
         }
+        if (m_largestfirst)
+            arrangechildren();
     }
     endResetModel();
+}
+
+void ScanTreeModel::setclusters(std::uint32_t clustersize, std::int32_t whatifkb)
+{
+    m_clustersize = clustersize;
+    m_whatifkb = whatifkb;
+}
+
+void ScanTreeModel::setlargestfirst(bool on)
+{
+    if (on == m_largestfirst)
+        return;
+    m_largestfirst = on;
+    if (m_nodes.empty())
+        return;
+    emit layoutAboutToBeChanged();
+    // Every persistent index (expanded nodes, selection, current node) follows its record.
+    const QModelIndexList before = persistentIndexList();
+    std::vector<const dirrec*> records;
+    records.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before)
+        records.push_back(record(index));
+    arrangechildren();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const dirrec* r : records)
+        after.push_back(indexof(r));
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
+void ScanTreeModel::arrangechildren()
+{
+    // Each sibling block keeps its place in the layout; its nodes are rewritten from the record's child
+    // list (the name order) and, largest first, stably sorted by space. A node's first-child and count
+    // entries move with it, so the blocks of the levels below stay where they are.
+    struct Node
+    {
+        dirrec* r;
+        std::uint32_t first;
+        std::uint32_t count;
+    };
+    std::vector<Node> block;
+    for (std::size_t p = 0; p < m_nodes.size(); ++p) {
+        if (m_count[p] == 0)
+            continue;
+        block.clear();
+        for (dirrec* c = m_nodes[p]->child; c; c = c->next) {
+            const auto node = static_cast<std::uint32_t>(c->treenode);
+            block.push_back({ c, m_first[node], m_count[node] });
+        }
+        if (m_largestfirst)
+            std::stable_sort(
+                block.begin(), block.end(), [](const Node& a, const Node& b) { return a.r->space > b.r->space; });
+        std::uint32_t node = m_first[p];
+        for (const Node& n : block) {
+            m_nodes[node] = n.r;
+            m_first[node] = n.first;
+            m_count[node] = n.count;
+            n.r->treenode = static_cast<std::int32_t>(node);
+            ++node;
+        }
+    }
 }
 
 void ScanTreeModel::clear()
@@ -131,6 +197,9 @@ QVariant ScanTreeModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         return buildlabel(*r, 2 * level(static_cast<std::uint32_t>(index.internalId())), m_labelwidth);
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        return figurewords(*r, m_clustersize, m_whatifkb);
     case Qt::DecorationRole: {
         const int state = r->stateimage >= 0 && r->stateimage <= 8 ? r->stateimage : 0;
         return m_icons[state][r->kind == KindGroup ? 1 : 0];

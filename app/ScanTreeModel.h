@@ -15,7 +15,9 @@ class ColourRangeTable;
 // The tree view's read-only model over the records of one scan. build() lays the records out breadth
 // first, so that the children of every record are contiguous: index(), parent() and rowCount() take
 // constant time, and building is one pass without recursion, at 16 bytes per record. Each record's
-// treenode is its place in that layout. Labels are made when the view asks for them.
+// treenode is its place in that layout. Labels are made when the view asks for them. The children of a
+// record show in the records' own (name) order, or by request largest first; either way only the view's
+// order changes, never the records.
 class ScanTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -34,6 +36,15 @@ public:
     // The decorations, by state image (0 = no disc) and kind (0 directory, 1 file-type group); each icon
     // holds the normal and the selected picture.
     void setdecorations(const std::array<std::array<QIcon, 2>, 9>& icons) { m_icons = icons; }
+    // The volume's and the what-if cluster size that the figures of the next build were computed with,
+    // named in each node's tooltip.
+    void setclusters(std::uint32_t clustersize, std::int32_t whatifkb);
+
+    // Largest first: every record's children by descending disc space, ties in the name order; off: the
+    // name order. Re-orders the shown tree in place (a layout change: expanded nodes, the selection and
+    // the current node stay with their records) and applies to every later build. Off at the start.
+    void setlargestfirst(bool on);
+    bool largestfirst() const { return m_largestfirst; }
 
     dirrec* record(const QModelIndex& index) const;
     QModelIndex indexof(const dirrec* r) const;
@@ -50,12 +61,16 @@ public:
 
 private:
     int level(std::uint32_t node) const;
+    void arrangechildren(); // lays every sibling block out in the current order
 
     std::vector<dirrec*> m_nodes; // breadth-first: the root, then level 1, ...
     std::vector<std::uint32_t> m_first; // per node: the node index of its first child
     std::vector<std::uint32_t> m_count; // per node: its number of children
     std::vector<std::uint32_t> m_levelstart; // node index where each level begins
     int m_labelwidth = 32;
+    std::uint32_t m_clustersize = 4096;
+    std::int32_t m_whatifkb = 4;
+    bool m_largestfirst = false;
     std::array<std::array<QIcon, 2>, 9> m_icons;
 };
 

@@ -1,14 +1,42 @@
 #include "ScanTreeView.h"
 
+#include "DisplayText.h"
+#include "PathJoin.h"
 #include "ScanTreeModel.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace qv {
+namespace {
+
+// A record's path from the raw names of its chain: the scan root's name is the full scan path, every
+// other record's its entry name, or for a file-type group its pattern such as "*.TXT".
+std::string recordpath(const dirrec& r)
+{
+    std::vector<std::string_view> names;
+    for (const dirrec* p = &r; p; p = p->parent)
+        names.push_back(p->name());
+    std::string path(names.back());
+    for (auto it = names.rbegin() + 1; it != names.rend(); ++it)
+        path = joinpath(path, *it);
+    return path;
+}
+
+} // namespace
 
 ScanTreeView::ScanTreeView(QWidget* parent)
     : QTreeView(parent)
@@ -25,9 +53,28 @@ ScanTreeView::ScanTreeView(QWidget* parent)
     setAllColumnsShowFocus(true);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(QHeaderView::Fixed);
+    // Black text on white whatever the desktop's palette; the selection keeps the desktop's highlight.
     QPalette p = palette();
-    p.setColor(QPalette::Text, Qt::black);
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        p.setColor(group, QPalette::Base, Qt::white);
+        p.setColor(group, QPalette::AlternateBase, QColor(245, 245, 245));
+        p.setColor(group, QPalette::Text, Qt::black);
+        p.setColor(group, QPalette::WindowText, Qt::black);
+    }
     setPalette(p);
+
+    m_menu = new QMenu(this);
+    m_largestfirst = m_menu->addAction(QStringLiteral("Largest First"));
+    m_largestfirst->setCheckable(true);
+    m_copypath = m_menu->addAction(QStringLiteral("Copy Path"));
+    connect(m_largestfirst, &QAction::toggled, this, [this](bool on) {
+        if (!m_model)
+            return;
+        m_model->setlargestfirst(on);
+        if (currentIndex().isValid())
+            scrollTo(currentIndex());
+    });
+    connect(m_copypath, &QAction::triggered, this, [this] { copypath(m_menunode); });
 }
 
 QFont ScanTreeView::treefont()
@@ -50,6 +97,17 @@ void ScanTreeView::setscanmodel(ScanTreeModel* model)
 {
     m_model = model;
     setModel(model);
+    if (m_model)
+        m_largestfirst->setChecked(m_model->largestfirst());
+}
+
+void ScanTreeView::copypath(const QModelIndex& index) const
+{
+    const dirrec* r = m_model ? m_model->record(index) : nullptr;
+    if (!r)
+        return;
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(displaytext(recordpath(*r)));
 }
 
 void ScanTreeView::showroot()
@@ -75,6 +133,43 @@ bool ScanTreeView::viewportEvent(QEvent* event)
     if (dbl)
         emit dblclick();
     return handled;
+}
+
+void ScanTreeView::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QModelIndex current = currentIndex();
+    const dirrec* r = m_model ? m_model->record(current) : nullptr;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain && r && r->kind == KindGroup) {
+        // As a double-click on the node: it is the selected node, and the detail list is placed by its row.
+        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+        m_lastpress = visualRect(current).center();
+        event->accept();
+        emit dblclick();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void ScanTreeView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // From the keyboard the menu is for the current node and opens at its row; from the mouse for the
+    // node under the pointer (a press in the viewport reaches here in viewport coordinates).
+    QModelIndex node;
+    QPoint at = event->pos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        node = currentIndex();
+        const QRect row = visualRect(node);
+        at = node.isValid() && viewport()->rect().intersects(row) ? row.center() : viewport()->rect().center();
+    } else {
+        node = indexAt(event->pos());
+    }
+    m_menunode = node;
+    m_copypath->setEnabled(m_model && m_model->record(node));
+    m_largestfirst->setEnabled(m_model != nullptr);
+    m_menu->popup(viewport()->mapToGlobal(at));
+    event->accept();
 }
 
 } // namespace qv

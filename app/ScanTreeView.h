@@ -1,15 +1,20 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QPoint>
 #include <QTreeView>
+
+class QAction;
+class QMenu;
 
 namespace qv {
 
 class ScanTreeModel;
 
 // The main window's tree: read-only, uniform rows, a fixed-pitch font, and an indentation of exactly two
-// character advances, so that the figure columns of the labels of all levels line up. Remembers where
-// the last mouse press in it was.
+// character advances, so that the figure columns of the labels of all levels line up. Keeps a light ground
+// (white base, black text) under any desktop palette. Remembers where the last mouse press in it was.
+// Its context menu (right button or the Menu key) offers "Largest First" and "Copy Path".
 class ScanTreeView : public QTreeView
 {
     Q_OBJECT
@@ -23,20 +28,37 @@ public:
     // After the model was built: the root expanded by one level, every other node collapsed, the column
     // as wide as the longest label.
     void showroot();
-    // The last mouse press, in the tree's client (viewport) coordinates.
+    // The last mouse press, in the tree's client (viewport) coordinates; after Enter on a file-type
+    // group, the centre of that node's row.
     QPoint lastpress() const { return m_lastpress; }
 
+    // The context menu, with its actions "Largest First" (a check item) and "Copy Path".
+    QMenu* contextmenu() const { return m_menu; }
+    QAction* largestfirstaction() const { return m_largestfirst; }
+    QAction* copypathaction() const { return m_copypath; }
+    // The node the context menu was last opened for (invalid when it was opened over no node).
+    QModelIndex menunode() const { return m_menunode; }
+    // Puts the node's path on the clipboard as display text: a directory's path, or for a file-type
+    // group its pattern (the directory, "/" and the group's name).
+    void copypath(const QModelIndex& index) const;
+
 signals:
-    // A double-click anywhere in the tree, sent after the view has handled it (the node under a
-    // double-click is selected by its first click).
+    // A double-click anywhere in the tree, or Enter on a file-type group node, sent after the view has
+    // handled it (the node under a double-click is selected by its first click; Enter selects its node).
     void dblclick();
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     ScanTreeModel* m_model = nullptr;
     QPoint m_lastpress;
+    QMenu* m_menu;
+    QAction* m_largestfirst;
+    QAction* m_copypath;
+    QPersistentModelIndex m_menunode;
 };
 
 } // namespace qv

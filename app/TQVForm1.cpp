@@ -11,6 +11,7 @@
 #include "ScanTreeModel.h"
 #include "ScanTreeView.h"
 #include "SettingsStore.h"
+#include "StatusLine.h"
 #include "StopButton.h"
 #include "TQVCRForm.h"
 #include "TQVForm2.h"
@@ -106,7 +107,7 @@ TQVForm1::TQVForm1(const Services& services, QWidget* parent)
     QFrame* panel4 = panel("Panel4", panel2);
     auto* statusbox = new QHBoxLayout(panel4);
     statusbox->setContentsMargins(0, 1, 1, 1);
-    m_status = new QLabel(panel4);
+    m_status = new StatusLine(panel4);
     m_status->setObjectName(QStringLiteral("QVstatusbar"));
     m_status->setTextFormat(Qt::PlainText);
     m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -324,6 +325,7 @@ void TQVForm1::showtree()
         // "Scan Complete Preparing Display..." is on screen while the tree is built.
         showstatus();
         m_status->repaint();
+        m_model->setclusters(m_services.values.clustersize, m_services.values.whatifkb);
         m_model->build(m_services.values.scanroot, m_services.values.labelwidth, m_services.colours);
         m_tree->showroot();
     });

@@ -5,7 +5,8 @@
 //                                     on the GUI thread, the longest pause of the event loop, expanding
 //                                     the largest node, peak memory
 //   quorvane-guibench tree N WIDE     the tree fill alone for a made-up tree of N records, one directory
-//                                     of which has WIDE children: fill, then expanding that directory
+//                                     of which has WIDE children: fill, then expanding that directory,
+//                                     repainting the discs, and re-ordering largest first and back
 #include "ColourRangeTable.h"
 #include "Feedback.h"
 #include "MakeWindows.h"
@@ -195,6 +196,17 @@ int tree(long n, long wide)
     QCoreApplication::processEvents(); // the view's delayed relayout
     view.viewport()->repaint();
     print("repaint all state images", clock.nsecsElapsed() / 1e6, "ms");
+
+    // "Largest First" and back, with the big directory expanded and a node of it current: the re-order,
+    // the view's relayout and a repaint.
+    view.setCurrentIndex(model.index(model.rowCount(model.indexof(big)) / 2, 0, model.indexof(big)));
+    for (const bool on : { true, false }) {
+        clock.start();
+        model.setlargestfirst(on);
+        QCoreApplication::processEvents();
+        view.viewport()->repaint();
+        print(on ? "largest first" : "name order again", clock.nsecsElapsed() / 1e6, "ms");
+    }
     return 0;
 }
 

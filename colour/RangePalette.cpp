@@ -1,6 +1,9 @@
 #include "RangePalette.h"
 
+#include <QGuiApplication>
+#include <QPainter>
 #include <array>
+#include <cmath>
 
 namespace qv {
 
@@ -38,32 +41,60 @@ QColor RangePalette::swatchcolour(int n)
     return n == 7 ? QColor(128, 128, 128) : colour(n);
 }
 
-QImage RangePalette::discimage(int n)
+namespace {
+
+// The tile of a disc of colour c at the given device pixel ratio.
+QImage disc(QRgb c, qreal ratio)
 {
-    if (!valid(n))
-        return {};
-    QImage image(ImageSize, ImageSize, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    for (int i = 0; i < int(DiscWidths.size()); ++i) {
-        const int first = (ImageSize - DiscWidths[i]) / 2;
-        for (int x = first; x < first + DiscWidths[i]; ++x)
-            image.setPixel(x, FirstDiscRow + i, Colours[n - 1]);
+    if (!(ratio > 1)) {
+        QImage image(RangePalette::ImageSize, RangePalette::ImageSize, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int i = 0; i < int(DiscWidths.size()); ++i) {
+            const int first = (RangePalette::ImageSize - DiscWidths[i]) / 2;
+            for (int x = first; x < first + DiscWidths[i]; ++x)
+                image.setPixel(x, FirstDiscRow + i, c);
+        }
+        return image;
     }
+    const int side = static_cast<int>(std::ceil(RangePalette::ImageSize * ratio));
+    QImage image(side, side, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(c));
+    // The 1x disc covers the pixels 3..12 of each axis: a circle of radius 5 about the tile's centre.
+    p.drawEllipse(QPointF(RangePalette::ImageSize / 2.0, RangePalette::ImageSize / 2.0), 5.0, 5.0);
+    p.end();
     return image;
 }
 
-QList<QImage> RangePalette::stateimages()
+} // namespace
+
+QImage RangePalette::discimage(int n, qreal ratio)
 {
-    QList<QImage> images { discimage(1) };
+    return valid(n) ? disc(Colours[n - 1], ratio) : QImage();
+}
+
+QImage RangePalette::swatchimage(int n, qreal ratio)
+{
+    return valid(n) ? disc(swatchcolour(n).rgb(), ratio) : QImage();
+}
+
+QList<QImage> RangePalette::stateimages(qreal ratio)
+{
+    QList<QImage> images { discimage(1, ratio) };
     for (int n = 1; n <= Count; ++n)
-        images.append(discimage(n));
+        images.append(discimage(n, ratio));
     return images;
 }
 
 QList<QPixmap> RangePalette::statepixmaps()
 {
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
     QList<QPixmap> pixmaps;
-    for (const QImage& image : stateimages())
+    for (const QImage& image : stateimages(ratio))
         pixmaps.append(QPixmap::fromImage(image));
     return pixmaps;
 }

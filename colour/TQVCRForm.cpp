@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
+#include <QStyle>
 #include <QValidator>
 #include <QWindow>
 #include <qdrawutil.h>
@@ -98,17 +99,20 @@ private:
     qsizetype m_length = 0;
 };
 
-// Swatch k's image: the disc of colour number k, in the swatch's shade of that colour.
+// Swatch k's image: the disc of colour number k, in the swatch's shade of that colour, at the screen's
+// device pixel ratio.
 QPixmap swatchdisc(int k)
 {
-    QImage image = RangePalette::discimage(k);
-    const QRgb disc = RangePalette::colour(k).rgb();
-    const QRgb swatch = RangePalette::swatchcolour(k).rgb();
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == disc)
-                image.setPixel(x, y, swatch);
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(RangePalette::swatchimage(k, qApp->devicePixelRatio()));
+}
+
+// The ground the heading and the swatches keep whatever the desktop palette: the style's own light
+// palette, with black text.
+QPalette lightground()
+{
+    QPalette light = QApplication::style()->standardPalette();
+    light.setColor(QPalette::WindowText, Qt::black);
+    return light;
 }
 
 double parse(const QString& text)
@@ -144,7 +148,8 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     auto* heading = new QLabel(QStringLiteral("Disc Space Range                                  Colour"), this);
     heading->setObjectName(QStringLiteral("QVCRFheading"));
     heading->setFont(formfont(16));
-    blacktext(heading);
+    heading->setPalette(lightground());
+    heading->setAutoFillBackground(true);
     heading->move(88, 8);
     fitfont(heading, heading->text(), width() - 88 - 4);
     heading->adjustSize();
@@ -157,6 +162,8 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     panel2->setObjectName(QStringLiteral("Panel2"));
     panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel2->setGeometry(360, 32, 41, 281);
+    panel2->setPalette(lightground());
+    panel2->setAutoFillBackground(true);
 
     for (int k = 1; k <= 8; ++k) {
         const int top = 16 + 32 * (k - 1);
@@ -167,6 +174,9 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         from->setObjectName(controlname("QVCRFfrom", k));
         from->setGeometry(48, top, 81, 21);
         from->setReadOnly(true);
+        // The texts are right-aligned numbers: in a proportional font only a right-aligned edit lines
+        // their digits up.
+        from->setAlignment(Qt::AlignRight);
         auto* tolabel = new QLabel(QStringLiteral("To"), panel1);
         tolabel->move(136, top + 4);
         tolabel->adjustSize();
@@ -174,6 +184,7 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
         to->setObjectName(controlname("QVCRFto", k));
         to->setGeometry(160, top, 81, 21);
         to->setValidator(new EntryLimit(to));
+        to->setAlignment(Qt::AlignRight);
         auto* rangelabel = new QLabel(QStringLiteral("is Range - ") + QString::number(k), panel1);
         rangelabel->move(248, top + 4);
         fitfont(rangelabel, rangelabel->text(), 312 - 248 - 2);
@@ -207,11 +218,14 @@ TQVCRForm::TQVCRForm(ColourRangeTable& table, SettingsStore& store, Feedback& fe
     for (int k = 1; k <= 7; ++k)
         m_to[k - 1]->onexit = [this, k](Qt::FocusReason reason) { QVCRFtoExit(k, reason); };
 
+    // The five buttons share the dialog's font: 77 pixels leave room for "Set to Defaults" in it beside
+    // the bevels, and only a font whose caption would still not fit is made smaller.
+    constexpr int ButtonWidth = 77;
     auto button = [this](const char* name, const QString& caption, int x) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(x, 320, 75, 25);
-        fitfont(b, caption, 75 - 10);
+        b->setGeometry(x, 320, ButtonWidth, 25);
+        fitfont(b, caption, ButtonWidth - 4);
         return b;
     };
     m_ok = button("QVCRFokBtn", QStringLiteral("OK"), 8);

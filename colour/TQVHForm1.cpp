@@ -37,6 +37,17 @@ TQVHForm1::TQVHForm1(const ColourRangeTable& table, QWidget* parent)
     m_list->header()->setSectionsMovable(false);
     m_list->header()->resizeSection(0, 150);
     m_list->header()->resizeSection(1, 150);
+    // Nothing in the list can be selected or changed: it takes no focus, so it opens without a focus
+    // rectangle on its first cell that would look like a selection.
+    m_list->setFocusPolicy(Qt::NoFocus);
+    // The discs sit on white tiles and the texts are black: the list keeps a white ground under any
+    // desktop palette.
+    QPalette light = m_list->palette();
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        light.setColor(group, QPalette::Base, Qt::white);
+        light.setColor(group, QPalette::Text, Qt::black);
+    }
+    m_list->setPalette(light);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -52,6 +63,9 @@ void TQVHForm1::fill()
         const double bound = m_table.range(k).bound;
         const QString from = k == 1 ? QStringLiteral("               0") : legendkbtext(m_table.range(k - 1).bound);
         auto* item = new QTreeWidgetItem({ from, legendkbtext(bound) });
+        // Right-aligned number texts: in a proportional font only right-aligned cells line the digits up.
+        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         // The disc a size equal to the upper bound gets: the row's own colour unless an earlier range
         // has the same bound.
         const int colour = ColourOfSize(m_table, bound);

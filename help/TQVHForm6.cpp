@@ -2,10 +2,14 @@
 
 #include "Placement.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -34,18 +38,33 @@ TQVHForm6::TQVHForm6(QWidget* parent, ExitFunction exitfn)
 {
     setObjectName(QStringLiteral("QVHForm6"));
     setWindowTitle(QStringLiteral("Quorvane Warranty"));
-    setFixedSize(403, 273);
+    QFont font;
+    font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
+    font.setPixelSize(11);
+    setFont(font);
 
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setGeometry(0, 0, 403, 225);
     m_memo->setReadOnly(true);
     m_memo->setPlainText(warrantytext());
 
+    // The whole text shows, its last line unclipped: a font that needs more lines than the 225 pixels hold
+    // makes the box and the window taller.
+    const int frame = 2 * m_memo->frameWidth();
+    const int margin = 2 * static_cast<int>(std::ceil(m_memo->document()->documentMargin()));
+    const QRect text
+        = QFontMetrics(m_memo->font())
+              .boundingRect(QRect(0, 0, m_memo->width() - frame - margin, 100000), Qt::TextWordWrap, warrantytext());
+    // One line spare: the box's own line layout may break a line where the measure did not.
+    const int grow = std::max(0, text.height() + QFontMetrics(m_memo->font()).lineSpacing() + frame + margin - 225);
+    m_memo->resize(403, 225 + grow);
+    setFixedSize(403, 273 + grow);
+
     m_ok->setObjectName(QStringLiteral("QVWarrantyOK"));
-    m_ok->setGeometry(40, 240, 75, 25);
+    m_ok->setGeometry(40, 240 + grow, 75, 25);
     m_ok->setDefault(true);
     m_no->setObjectName(QStringLiteral("QVWarrantyNO"));
-    m_no->setGeometry(288, 240, 75, 25);
+    m_no->setGeometry(288, 240 + grow, 75, 25);
     setTabOrder(m_memo, m_ok);
     setTabOrder(m_ok, m_no);
     m_ok->setFocus();

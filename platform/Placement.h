@@ -40,7 +40,15 @@ QRect ontoscreens(const QRect& window, const QList<QRect>& screens, const QRect&
 QList<QRect> screenbounds();
 QRect primarybounds();
 
-// Moves a top-level window so that its outer top-left corner is at p.
+
+// Where a window whose outer bounds have the given size goes when placed at p, so that its title bar (the
+// top `titlebar` pixels of those bounds) lies within the screen area: p itself whenever the title bar
+// fits there; otherwise moved only as far as it must, and a window wider than the area with its left edge
+// at the area's.
+QPoint keeptitlebaronscreen(const QPoint& p, const QSize& size, int titlebar, const QRect& screen);
+
+// Moves a top-level window so that its outer top-left corner is at p, or as near p as keeps its title bar
+// on the screen (keeptitlebaronscreen, on the available area of the screen the title bar is placed on).
 void placeat(QWidget* window, const QPoint& p);
 
 // How every window the main window opens is shown. Both return at once and bring the window to the

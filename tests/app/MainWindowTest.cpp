@@ -32,6 +32,7 @@
 #include "TQVdiag1.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -393,6 +394,28 @@ TEST(MainWindowScan, SelectScansAndShowsTheLabelledTree)
     ASSERT_EQ(m.rowCount(a), 1);
     EXPECT_EQ(m.data(m.index(0, 0, a)).toString(), buildlabel(*m.record(m.index(0, 0, a)), 4, 32));
     EXPECT_EQ(m.record(m.index(0, 0, a))->count, 2u);
+
+    // The status line is a status bar to screen readers, reading its text.
+    QAccessibleInterface* line = QAccessible::queryAccessibleInterface(p.status());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->role(), QAccessible::StatusBar);
+    EXPECT_EQ(line->text(QAccessible::Name), FreeText);
+}
+
+TEST(MainWindowScan, TooltipsNameTheScansClusterSizes)
+{
+    Program p;
+    p.volumes.answer.clustersize = 2048;
+    p.values.whatifkb = 16;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    const QModelIndex root = p.model().index(0, 0);
+    const QString tip = p.model().data(root, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("4 files · "))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral(" on disc (2,048-byte clusters) · "))) << tip.toStdString();
+    EXPECT_TRUE(tip.endsWith(QStringLiteral(" with 16 KB clusters"))) << tip.toStdString();
+    EXPECT_EQ(p.model().data(root, Qt::AccessibleDescriptionRole).toString(), tip);
 }
 
 TEST(MainWindowScan, ScanOfARealDirectoryTree)
@@ -608,6 +631,24 @@ TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
     EXPECT_FALSE(detail.isModal());
     const QRect main = bounds(p.main.get());
     EXPECT_EQ(bounds(&detail).topLeft(), QPoint(main.left() + main.width() / 2, main.top() + at.y() + 60));
+
+    // Enter does the same from the keyboard, placed by the node's row instead of the last press.
+    detail.hide();
+    ScanTreeView& view = p.main->treeview();
+    view.setFocus();
+    view.setCurrentIndex(c.index(0, root));
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_FALSE(detail.isVisible()); // a directory: nothing
+    const QModelIndex other = c.index(1, root);
+    view.setCurrentIndex(other);
+    view.selectionModel()->clearSelection();
+    ASSERT_EQ(p.model().record(other)->name(), "*.");
+    QTest::keyClick(&view, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(view.selectionModel()->selectedIndexes(), QModelIndexList { other });
+    EXPECT_TRUE(detail.isVisible());
+    const int row = c.centre(other).y();
+    EXPECT_NE(row, at.y());
+    EXPECT_EQ(bounds(&detail).topLeft(), QPoint(main.left() + main.width() / 2, main.top() + row + 60));
 }
 
 TEST(MainWindowClose, SavesTheGeometryAsIntegersAndNeverTheWhatIfSize)

@@ -2,6 +2,7 @@
 #include "ScanTreeModel.h"
 
 #include "ColourRangeTable.h"
+#include "FigureWords.h"
 #include "Labels.h"
 #include "NodeDecorations.h"
 #include "RangePalette.h"
@@ -9,10 +10,17 @@
 #include "ScanTreeView.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QMenu>
 #include <QSignalSpy>
+#include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -224,6 +232,299 @@ TEST(ScanTreeView, FixedPitchFontAndAnIndentationOfTwoCharacters)
     EXPECT_EQ(QFontMetricsF(view.font()).horizontalAdvance(label), label.size() / 2 * view.indentation());
     EXPECT_TRUE(view.uniformRowHeights());
     EXPECT_EQ(view.editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+// The names of parent's children in the model's order.
+QStringList childnames(const ScanTreeModel& model, const QModelIndex& parent)
+{
+    QStringList names;
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const dirrec* r = model.record(model.index(row, 0, parent));
+        names << QString::fromUtf8(r->name().data(), r->namelen);
+    }
+    return names;
+}
+
+// Every node's record, index and label are consistent; returns the number of nodes.
+int checkshown(const ScanTreeModel& model, const QModelIndex& index, int level)
+{
+    const dirrec* r = model.record(index);
+    EXPECT_NE(r, nullptr);
+    if (!r)
+        return 0;
+    EXPECT_EQ(model.indexof(r), index);
+    EXPECT_EQ(model.data(index).toString(), buildlabel(*r, 2 * level, model.labelwidth()));
+    int n = 1;
+    for (int row = 0; row < model.rowCount(index); ++row) {
+        const QModelIndex child = model.index(row, 0, index);
+        EXPECT_EQ(model.parent(child), index);
+        EXPECT_EQ(model.record(child)->parent, r);
+        n += checkshown(model, child, level + 1);
+    }
+    return n;
+}
+
+TEST(ScanTreeModel, LargestFirstReordersTheViewOnly)
+{
+    Records t;
+    dirrec* a = t.dir(t.root, "a");
+    dirrec* b = t.dir(t.root, "b");
+    dirrec* c = t.dir(t.root, "c");
+    t.file(a, "*.X", 100);
+    t.file(b, "*.S", 10);
+    t.file(b, "*.M", 200);
+    t.file(b, "*.L", 90);
+    dirrec* picked = t.file(b, "*.T", 200);
+    t.file(c, "*.X", 100);
+    t.file(t.root, "*.TXT", 300);
+    t.file(t.root, "*.C", 50);
+    t.sum();
+    const std::string before = [&] {
+        std::string order;
+        for (const dirrec* r = t.root->child; r; r = r->next)
+            order += std::string(r->name()) + " ";
+        return order;
+    }();
+
+    ScanTreeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(t.root, 32, ColourRangeTable());
+    view.showroot();
+    view.expand(model.indexof(b));
+    view.setCurrentIndex(model.indexof(picked));
+    const QModelIndex root = model.index(0, 0);
+    const QStringList names = { "a", "b", "c", "*.C", "*.TXT" };
+    ASSERT_EQ(childnames(model, root), names);
+
+    // By disc space, ties (b and *.TXT at 300, a and c at 100, *.M and *.T at 200) in the name order.
+    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
+    model.setlargestfirst(true);
+    EXPECT_EQ(layout.count(), 1);
+    EXPECT_EQ(childnames(model, root), (QStringList { "b", "*.TXT", "a", "c", "*.C" }));
+    EXPECT_EQ(childnames(model, model.indexof(b)), (QStringList { "*.M", "*.T", "*.L", "*.S" }));
+    EXPECT_EQ(checkshown(model, root, 0), 12);
+    // The expanded node and the current node stay with their records.
+    EXPECT_TRUE(view.isExpanded(model.indexof(b)));
+    EXPECT_FALSE(view.isExpanded(model.indexof(a)));
+    EXPECT_EQ(view.currentIndex(), model.indexof(picked));
+    EXPECT_EQ(view.currentIndex().row(), 1);
+
+    // The records keep their own order; a new build keeps the chosen order.
+    std::string after;
+    for (const dirrec* r = t.root->child; r; r = r->next)
+        after += std::string(r->name()) + " ";
+    EXPECT_EQ(after, before);
+    model.build(t.root, 32, ColourRangeTable());
+    EXPECT_EQ(childnames(model, model.index(0, 0)), (QStringList { "b", "*.TXT", "a", "c", "*.C" }));
+
+    // Back to the name order.
+    view.showroot();
+    view.expand(model.indexof(b));
+    view.setCurrentIndex(model.indexof(picked));
+    model.setlargestfirst(false);
+    EXPECT_EQ(childnames(model, model.index(0, 0)), names);
+    EXPECT_EQ(childnames(model, model.indexof(b)), (QStringList { "*.L", "*.M", "*.S", "*.T" }));
+    EXPECT_EQ(checkshown(model, model.index(0, 0), 0), 12);
+    EXPECT_TRUE(view.isExpanded(model.indexof(b)));
+    EXPECT_EQ(view.currentIndex(), model.indexof(picked));
+}
+
+TEST(FigureWords, TheFourFiguresInWords)
+{
+    const struct
+    {
+        std::uint32_t count;
+        double bytes, space, whatif;
+        std::uint32_t cluster;
+        std::int32_t whatifkb;
+        const char* words;
+    } cases[] = {
+        { 1231, 2000000, 6400000, 6600000, 4096, 4,
+            "1,231 files · 1.9 MB in the files · 6.1 MB on disc (4,096-byte clusters) · 6.3 MB with 4 KB clusters" },
+        { 1, 1, 512, 32768, 512, 32,
+            "1 file · 1 byte in the files · 512 bytes on disc (512-byte clusters) · 32.0 KB with 32 KB clusters" },
+        { 0, 0, 0, 0, 65536, 1,
+            "0 files · 0 bytes in the files · 0 bytes on disc (65,536-byte clusters) · 0 bytes with 1 KB clusters" },
+        // The unit is chosen after rounding: 1023.96 KB is 1.0 MB, not 1024.0 KB.
+        { 2, 1048535, 1048576, 5.5e12, 4096, 4,
+            "2 files · 1.0 MB in the files · 1.0 MB on disc (4,096-byte clusters) · 5.0 TB with 4 KB clusters" },
+    };
+    RecordArena arena;
+    dirrec* r = arena.make("x", KindDirectory);
+    for (const auto& c : cases) {
+        r->count = c.count;
+        r->bytes = c.bytes;
+        r->space = c.space;
+        r->whatif = c.whatif;
+        EXPECT_EQ(figurewords(*r, c.cluster, c.whatifkb).toStdString(), c.words);
+    }
+    EXPECT_EQ(sizewords(1023).toStdString(), "1,023 bytes");
+    EXPECT_EQ(sizewords(1536).toStdString(), "1.5 KB");
+}
+
+TEST(ScanTreeModel, TooltipAndAccessibleDescriptionNameTheFigures)
+{
+    Records t;
+    dirrec* g = t.file(t.root, "*.TXT", 3000);
+    t.sum();
+    ScanTreeModel model;
+    model.setclusters(8192, 16);
+    model.build(t.root, 32, ColourRangeTable());
+    const QModelIndex index = model.indexof(g);
+    const QString words = figurewords(*g, 8192, 16);
+    EXPECT_EQ(model.data(index, Qt::ToolTipRole).toString(), words);
+    EXPECT_EQ(model.data(index, Qt::AccessibleDescriptionRole).toString(), words);
+    EXPECT_EQ(model.data(index).toString(), buildlabel(*g, 2, 32)); // the label itself is unchanged
+}
+
+// WCAG contrast ratio of two colours.
+double contrast(QColor a, QColor b)
+{
+    auto luminance = [](QColor c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(ScanTreeView, TextStaysReadableUnderADarkPalette)
+{
+    const QPalette saved = QApplication::palette();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    QApplication::setPalette(dark);
+
+    Records t;
+    dirrec* a = t.dir(t.root, "alpha");
+    t.file(a, "*.TXT", 5000);
+    t.file(t.root, "*.C", 100);
+    t.sum();
+    ScanTreeModel model;
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(t.root, 32, ColourRangeTable());
+    view.resize(700, 200);
+    view.showroot();
+    view.setCurrentIndex(model.indexof(a));
+    const QImage image = view.viewport()->grab().toImage();
+
+    // An unselected row: its ground right of the label, and the colour of its text farthest from that.
+    const QRect row = view.visualRect(model.index(0, 0));
+    const QColor ground = image.pixelColor(image.width() - 3, row.center().y());
+    QColor text = ground;
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = row.left() + view.iconSize().width() + 8; x < std::min(row.right(), image.width() - 1); ++x)
+            if (contrast(image.pixelColor(x, y), ground) > contrast(text, ground))
+                text = image.pixelColor(x, y);
+    EXPECT_GE(contrast(text, ground), 4.5) << text.name().toStdString() << " on " << ground.name().toStdString();
+    // The selection still shows.
+    const QRect selected = view.visualRect(model.indexof(a));
+    EXPECT_NE(image.pixelColor(image.width() - 3, selected.center().y()), ground);
+    QApplication::setPalette(saved);
+}
+
+TEST(ScanTreeView, ContextMenuCopiesThePathAndSwitchesTheOrder)
+{
+    RecordArena arena;
+    dirrec* root = arena.make("/", KindDirectory);
+    dirrec* etc = nullptr;
+    adddir(arena, root, "etc", &etc);
+    dirrec* odd = nullptr;
+    adddir(arena, etc, "caf\xe9", &odd);
+    dirrec* group = nullptr;
+    addgroup(arena, odd, "*.TXT", KindGroup, 10, 10, Rounding { 1, 4 }, &group);
+    dirrec* top = nullptr;
+    addgroup(arena, root, "*.C", KindGroup, 10, 10, Rounding { 1, 4 }, &top);
+    int maxdepth = 0;
+    rollup(root, 0, maxdepth);
+    ScanTreeModel model;
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(root, 32, ColourRangeTable());
+    view.resize(700, 300);
+    view.showroot();
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    const struct
+    {
+        const dirrec* r;
+        QString path;
+    } paths[] = { { root, "/" }, { etc, "/etc" }, { odd, QString::fromUtf8("/etc/caf\uFFFD") },
+        { group, QString::fromUtf8("/etc/caf\uFFFD/*.TXT") }, { top, "/*.C" } };
+    for (const auto& p : paths) {
+        QGuiApplication::clipboard()->clear();
+        view.copypath(model.indexof(p.r));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), p.path);
+    }
+
+    // From the keyboard: the menu is for the current node.
+    view.setCurrentIndex(model.indexof(etc));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0));
+    QApplication::sendEvent(&view, &key);
+    QTRY_VERIFY(view.contextmenu()->isVisible());
+    EXPECT_EQ(view.menunode(), model.indexof(etc));
+    ASSERT_TRUE(view.copypathaction()->isEnabled());
+    view.copypathaction()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("/etc"));
+    view.contextmenu()->close();
+
+    // From the mouse: the node under the pointer; below the last node there is no path to copy.
+    const QPoint under = view.visualRect(model.indexof(top)).center();
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, under, view.viewport()->mapToGlobal(under));
+    QApplication::sendEvent(view.viewport(), &mouse);
+    QTRY_VERIFY(view.contextmenu()->isVisible());
+    EXPECT_EQ(view.menunode(), model.indexof(top));
+    view.contextmenu()->close();
+    const QPoint below(20, view.viewport()->height() - 5);
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, below, view.viewport()->mapToGlobal(below));
+    QApplication::sendEvent(view.viewport(), &empty);
+    QTRY_VERIFY(view.contextmenu()->isVisible());
+    EXPECT_FALSE(view.copypathaction()->isEnabled());
+
+    // "Largest First" is a check item that switches the model's order.
+    QAction* largest = view.largestfirstaction();
+    EXPECT_EQ(largest->text(), QStringLiteral("Largest First"));
+    EXPECT_TRUE(largest->isCheckable());
+    EXPECT_FALSE(largest->isChecked());
+    largest->trigger();
+    EXPECT_TRUE(model.largestfirst());
+    largest->trigger();
+    EXPECT_FALSE(model.largestfirst());
+    view.contextmenu()->close();
+}
+
+TEST(NodeDecorations, AtTwiceThePixelRatioTheDiscIsDrawnSmoothly)
+{
+    const QList<QImage> discs = RangePalette::stateimages();
+    const Decorations icons = nodedecorations(discs);
+    const QImage hi = icons[5][0].pixmap(QSize(32, 16), 2.0).toImage();
+    ASSERT_EQ(hi.size(), QSize(64, 32));
+    EXPECT_EQ(hi.devicePixelRatio(), 2.0);
+    EXPECT_EQ(hi.pixelColor(16, 16).rgb(), RangePalette::colour(5).rgb());
+    EXPECT_EQ(hi.pixelColor(1, 1).rgb(), qRgb(255, 255, 255));
+    // The disc's edge is blended, not the 1x pattern's steps doubled: pixels between red and white.
+    int blended = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const QColor p = hi.pixelColor(x, y);
+            blended += p.red() == 255 && p.green() > 0 && p.green() < 255;
+        }
+    EXPECT_GT(blended, 8);
+    // The 1x picture stays the pattern.
+    EXPECT_EQ(icons[5][0].pixmap(QSize(32, 16), 1.0).toImage().copy(0, 0, 16, 16).convertToFormat(QImage::Format_RGB32),
+        discs[5]);
 }
 
 } // namespace

@@ -67,9 +67,10 @@ TEST(History, EachOpeningPlacesItAnewAndEscDoesNotCloseIt)
     EXPECT_TRUE(history.isVisible());
     EXPECT_FALSE(history.isModal());
 
+    // Beside a main window partly off the screen: the title bar is kept on the screen.
     history.open(QRect(-300, 500, 703, 397));
     EXPECT_TRUE(history.isVisible());
-    EXPECT_EQ(outerbounds(&history).topLeft(), QPoint(-150, 590));
+    EXPECT_EQ(outerbounds(&history).topLeft(), QPoint(0, 590));
 
     QTest::keyClick(&history, Qt::Key_Escape);
     EXPECT_TRUE(history.isVisible());
@@ -122,6 +123,11 @@ TEST(Warranty, Layout)
     auto* no = child<QPushButton>(warranty, "QVWarrantyNO");
     ASSERT_TRUE(memo && ok && no);
     EXPECT_TRUE(memo->isReadOnly());
+    // The whole text shows: nothing to scroll to, and the box ends above the buttons.
+    warranty.show();
+    EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0);
+    EXPECT_LT(memo->geometry().bottom(), ok->geometry().top());
+    warranty.hide();
     for (const char* term : { "as is", "warrant", "purchase price", "risk", "agree", "distributed freely" })
         EXPECT_TRUE(memo->toPlainText().contains(QString::fromUtf8(term), Qt::CaseInsensitive)) << term;
     EXPECT_EQ(ok->text(), QStringLiteral("Agree"));
