@@ -40,7 +40,6 @@ QRect ontoscreens(const QRect& window, const QList<QRect>& screens, const QRect&
 QList<QRect> screenbounds();
 QRect primarybounds();
 
-
 // Where a window whose outer bounds have the given size goes when placed at p, so that its title bar (the
 // top `titlebar` pixels of those bounds) lies within the screen area: p itself whenever the title bar
 // fits there; otherwise moved only as far as it must, and a window wider than the area with its left edge

@@ -599,6 +599,7 @@ TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
 {
     Program p;
     TQVForm4& detail = p.windows().detail;
+    detail.resize(200, 100); // small enough to open where the rule puts it
     const DetailModel& rows = *detail.model();
     ASSERT_TRUE(p.start());
 
