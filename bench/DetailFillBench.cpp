@@ -11,6 +11,7 @@
 #include "DetailRows.h"
 #include "PosixDirLister.h"
 #include "RecordArena.h"
+#include "RowOrder.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
 
