@@ -11,7 +11,7 @@
 #include "DetailRows.h"
 #include "PosixDirLister.h"
 #include "RecordArena.h"
-#include "RowOrder.h"
+#include "RowSorter.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
 

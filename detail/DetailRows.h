@@ -23,7 +23,7 @@ struct DetailRow
     double whatif = 0; // on-disc size rounded up to what-if clusters
     std::int64_t mtime = 0; // seconds since the epoch
     std::int8_t stateimage = 0; // colour number of space
-    std::uint32_t rank = 0; // place in the order by name that the rows were made in
+    std::uint32_t rank = 0; // place in the name order, kept by the list while it sorts by other columns
 
     QString sizetext() const;
     QString spacetext() const;

@@ -6,7 +6,7 @@
 #include "PosixDirLister.h"
 #include "RecordArena.h"
 #include "Records.h"
-#include "RowOrder.h"
+#include "RowSorter.h"
 #include "TestLister.h"
 #include "Walker.h"
 
