@@ -1,6 +1,6 @@
 #include "DetailModel.h"
 
-#include "RowSorter.h"
+#include "RowOrder.h"
 
 #include <algorithm>
 #include <numeric>
@@ -52,7 +52,7 @@ std::vector<DetailRow> DetailModel::takerows()
 
 void DetailModel::rank()
 {
-    RowSorter names;
+    NameOrder names;
     for (const DetailRow& row : m_rows)
         names.add(row.caption);
     const std::vector<std::size_t> order = names.order(m_rows);

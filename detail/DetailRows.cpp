@@ -4,7 +4,7 @@
 #include "DisplayText.h"
 #include "PathJoin.h"
 #include "Records.h"
-#include "RowSorter.h"
+#include "RowOrder.h"
 #include "ScanRules.h"
 
 #include <ctime>
@@ -117,7 +117,7 @@ std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& liste
     }
     const double cluster = request.params.clustersize;
     const double whatifcluster = request.params.whatifkb * 1024.0;
-    RowSorter names;
+    NameOrder names;
     bool matched = false; // a file of the group is there, listed or too long
     DirEntry entry;
     while (listing->next(entry)) {

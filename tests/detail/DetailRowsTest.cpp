@@ -6,7 +6,7 @@
 #include "PosixDirLister.h"
 #include "RecordArena.h"
 #include "Records.h"
-#include "RowSorter.h"
+#include "RowOrder.h"
 #include "TestLister.h"
 #include "Walker.h"
 
@@ -233,7 +233,7 @@ TEST_F(DetailRowsTest, SortsAsEnglishReadersExpectOnAnyLocale)
 
 TEST_F(DetailRowsTest, LargeDirectorySortsLikeOneComparisonOfAllNames)
 {
-    // Enough names for several runs sorted apart and merged; invalid bytes make captions that are equal.
+    // Many names; invalid bytes make captions that are equal.
     const char* stems[]
         = { "apple", "Apple", "b", "B", "_", "z\xe9", "z\xe8", "\xc3\xa9t\xc3\xa9", "Zebra", "10", "9" };
     int n = 0;
