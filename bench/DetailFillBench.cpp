@@ -1,12 +1,16 @@
 // Fills the detail list with the files of one group in one big directory and times it.
 //
 //   quorvane-detailbench [COUNT] [DIR]
+//   quorvane-detailbench --watch SECONDS DIR
 //
 // Makes COUNT empty files (default 200,000) named like "Word123456.txt" in mixed case under DIR (default a
 // new directory in the temporary directory, removed afterwards), then fills the shown detail list with
 // the group *.TXT six times. Prints the time of each step, how often the list's viewport was painted per
 // fill, and the longest the event loop went without turning while a fill was read on its worker. COUNT 0
 // uses the files already in DIR.
+//
+// With --watch, fills the list once with the group *.TXT of DIR (for example on a FUSE mount whose daemon
+// is stopped), runs the event loop for SECONDS and prints its longest pause and whether the rows came.
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
 #include "DetailRows.h"
@@ -69,12 +73,58 @@ double ms(const QElapsedTimer& t)
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
 
+// One group of one directory, as the scan would hand it to the list.
+struct Group
+{
+    RecordArena arena;
+    dirrec* group;
+    explicit Group(const std::string& dir)
+    {
+        dirrec* root = arena.make(dir, KindDirectory);
+        group = arena.make("*.TXT", KindGroup);
+        group->parent = root;
+        root->child = group;
+    }
+};
+
+int watch(double seconds, const std::string& dir)
+{
+    ScanValues values;
+    ColourRangeTable table;
+    Group g(dir);
+    TQVForm4 form(values, table, [] { return std::make_unique<PosixDirLister>(); });
+    form.show();
+    bool came = false;
+    QObject::connect(&form, &TQVForm4::filled, [&] { came = true; });
+    QElapsedTimer beat, all;
+    double longest = 0;
+    QTimer ticker;
+    ticker.setInterval(0);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, ms(beat));
+        beat.restart();
+        if (ms(all) > seconds * 1000)
+            QApplication::quit();
+    });
+    all.start();
+    form.fill(*g.group);
+    const double call = ms(all);
+    beat.start();
+    ticker.start();
+    QApplication::exec();
+    std::printf("in fill() %.1f ms, longest event-loop pause over %.1f s: %.1f ms, rows %s\n", call, ms(all) / 1000,
+        longest, came ? "shown" : "not shown (still reading)");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "--watch")
+        return watch(std::atof(argv[2]), argv[3]);
     const int count = argc > 1 ? std::atoi(argv[1]) : 200000;
     QTemporaryDir tmp;
     const std::string dir = argc > 2 ? argv[2] : tmp.path().toStdString();
@@ -89,11 +139,8 @@ int main(int argc, char** argv)
 
     ScanValues values;
     ColourRangeTable table;
-    RecordArena arena;
-    dirrec* root = arena.make(dir, KindDirectory);
-    dirrec* group = arena.make("*.TXT", KindGroup);
-    group->parent = root;
-    root->child = group;
+    Group g(dir);
+    dirrec* group = g.group;
 
     // The rows alone: listing, statx, row making and sorting.
     for (int i = 0; i < 3; ++i) {
