@@ -69,12 +69,13 @@ void TQVForm4::fill(const dirrec& group)
     auto old = std::make_shared<std::vector<DetailRow>>(m_model->takerows());
     m_list->viewport()->setCursor(Qt::BusyCursor);
     m_fill.start<std::vector<DetailRow>>(
-        [old, request = std::move(request), listers = m_listers]() mutable {
+        [old = std::move(old), request = std::move(request), listers = m_listers]() mutable {
             old.reset();
             const std::unique_ptr<DirLister> lister = listers();
             return detailrows(request, *lister);
         },
         [this](std::vector<DetailRow>& rows) {
+            m_list->header()->setSortIndicator(-1, Qt::AscendingOrder); // a click meanwhile sorted no rows of these
             m_list->setUpdatesEnabled(false);
             m_model->setrows(std::move(rows));
             m_list->setUpdatesEnabled(true);
