@@ -1,24 +1,32 @@
 // Fills the detail list with the files of one group in one big directory and times it.
 //
 //   quorvane-detailbench [COUNT] [DIR]
+//   quorvane-detailbench --watch SECONDS DIR
 //
 // Makes COUNT empty files (default 200,000) named like "Word123456.txt" in mixed case under DIR (default a
 // new directory in the temporary directory, removed afterwards), then fills the shown detail list with
-// the group *.TXT six times. Prints the time of each step and how often the list's viewport was painted
-// per fill. COUNT 0 uses the files already in DIR.
+// the group *.TXT six times. Prints the time of each step, how often the list's viewport was painted per
+// fill, and the longest the event loop went without turning while a fill was read on its worker. COUNT 0
+// uses the files already in DIR.
+//
+// With --watch, fills the list once with the group *.TXT of DIR (for example on a FUSE mount whose daemon
+// is stopped), runs the event loop for SECONDS and prints its longest pause and whether the rows came.
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
 #include "DetailRows.h"
 #include "PosixDirLister.h"
 #include "RecordArena.h"
+#include "RowOrder.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <cstdio>
@@ -65,12 +73,59 @@ double ms(const QElapsedTimer& t)
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
 
+// One group of one directory, as the scan would hand it to the list.
+struct Group
+{
+    RecordArena arena;
+    dirrec* group;
+    explicit Group(const std::string& dir)
+    {
+        dirrec* root = arena.make(dir, KindDirectory);
+        group = arena.make("*.TXT", KindGroup);
+        group->parent = root;
+        root->child = group;
+    }
+};
+
+int watch(double seconds, const std::string& dir)
+{
+    ScanValues values;
+    ColourRangeTable table;
+    Group g(dir);
+    TQVForm4 form(values, table, [] { return std::make_unique<PosixDirLister>(); });
+    form.show();
+    bool came = false;
+    QObject::connect(&form, &TQVForm4::filled, [&] { came = true; });
+    QElapsedTimer beat, all;
+    double longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, ms(beat));
+        beat.restart();
+        if (ms(all) > seconds * 1000)
+            QApplication::quit();
+    });
+    all.start();
+    form.fill(*g.group);
+    const double call = ms(all);
+    beat.start();
+    ticker.start();
+    QApplication::exec();
+    std::printf("in fill() %.1f ms, longest event-loop pause over %.1f s: %.1f ms, rows %s\n", call, ms(all) / 1000,
+        longest, came ? "shown" : "not shown (still reading)");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "--watch")
+        return watch(std::atof(argv[2]), argv[3]);
     const int count = argc > 1 ? std::atoi(argv[1]) : 200000;
     QTemporaryDir tmp;
     const std::string dir = argc > 2 ? argv[2] : tmp.path().toStdString();
@@ -85,11 +140,8 @@ int main(int argc, char** argv)
 
     ScanValues values;
     ColourRangeTable table;
-    RecordArena arena;
-    dirrec* root = arena.make(dir, KindDirectory);
-    dirrec* group = arena.make("*.TXT", KindGroup);
-    group->parent = root;
-    root->child = group;
+    Group g(dir);
+    dirrec* group = g.group;
 
     // The rows alone: listing, statx, row making and sorting.
     for (int i = 0; i < 3; ++i) {
@@ -111,16 +163,36 @@ int main(int argc, char** argv)
     list->viewport()->installEventFilter(&counter);
     QApplication::processEvents();
 
+    // The event loop's longest pause while a fill is in flight: a timer due every millisecond (one due at
+    // every turn of the loop would keep a core busy and slow the worker down).
+    QElapsedTimer beat;
+    double longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, ms(beat));
+        beat.restart();
+    });
     std::vector<double> times;
     for (int i = 0; i < 6; ++i) {
         counter.paints = 0;
+        QSignalSpy filled(&form, &TQVForm4::filled);
         t.restart();
         form.fill(*group);
-        const double filled = ms(t);
-        QApplication::processEvents(); // the repaint the fill asked for
+        const double call = ms(t);
+        longest = 0;
+        beat.start();
+        ticker.start();
+        if (!filled.wait(600000))
+            return 1;
+        ticker.stop();
+        const double ready = ms(t);
+        QApplication::processEvents(); // the repaint the rows asked for
         const double painted = ms(t);
-        std::printf("fill %d: %d rows, fill %.0f ms, with the repaint %.0f ms, %d paint(s)\n", i + 1,
-            list->model()->rowCount(), filled, painted, counter.paints);
+        std::printf("fill %d: %d rows, in fill() %.0f ms, rows shown after %.0f ms, with the repaint %.0f ms, "
+                    "%d paint(s), longest event-loop pause meanwhile %.0f ms\n",
+            i + 1, list->model()->rowCount(), call, ready, painted, counter.paints, longest);
         times.push_back(painted);
     }
     // The model's share: replacing 200,000 rows by as many (the old ones freed) and the repaint.

@@ -11,7 +11,7 @@ namespace qv {
 
 // The detail list's rows as a table: File Name, Size, Space Used, What If, Modified. Texts are made when
 // the view asks for them, so a fill costs one reset however many rows there are. Only the name can be
-// edited, and only the text shown changes.
+// edited, and only the text shown changes. A click on a column's caption sorts by that column (sort()).
 class DetailModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -24,9 +24,15 @@ public:
     // images: the nine state images, indexed by colour number.
     explicit DetailModel(const QList<QPixmap>& images, QObject* parent = nullptr);
 
-    // Replaces every row in one reset.
+    // Replaces every row in one reset; rows come in name order, as detailrows() gives them.
     void setrows(std::vector<DetailRow> rows);
+    // Removes every row in one reset and hands them out (to be freed where it costs the window nothing).
+    std::vector<DetailRow> takerows();
     const std::vector<DetailRow>& rows() const { return m_rows; }
+
+    // Orders the rows by a column: names in the list's name order (as edited captions now read), sizes by
+    // their bytes, times by their time; rows equal there in name order. Descending reverses it all.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -40,7 +46,10 @@ public:
     static Qt::Alignment alignment(int column);
 
 private:
+    void rank();
+
     std::vector<DetailRow> m_rows;
+    bool m_ranked = true; // every row's rank is its place in the name order of the captions shown
     QList<QPixmap> m_images; // QVImageList2a
 };
 

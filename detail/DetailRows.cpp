@@ -1,29 +1,17 @@
 #include "DetailRows.h"
 
-#include "ColourRangeTable.h"
 #include "DirLister.h"
 #include "DisplayText.h"
 #include "PathJoin.h"
 #include "Records.h"
+#include "RowOrder.h"
+#include "ScanRules.h"
 #include "SizeText.h"
 
-#include <QCollator>
-#include <QLocale>
-#include <algorithm>
-#include <condition_variable>
 #include <ctime>
-#include <deque>
-#include <mutex>
-#include <numeric>
-#include <system_error>
-#include <thread>
 
 namespace qv {
 namespace {
-
-// The walker's limit: an entry is left out when its directory's path, its name and two more bytes
-// exceed 4095 bytes, so the rows of a group add up to what the scan counted.
-constexpr std::size_t MaxPath = 4095;
 
 // namecmp(groupname(name), group) == 0 without building the group name: "*" and the part from the last
 // "." on ("." alone for a name without one), compared under ASCII upper-casing.
@@ -42,176 +30,6 @@ QString caption(std::string_view name)
         if (c < 0x20 || c > 0x7E)
             return displaytext(name);
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-// Sorts captions by collation keys. Keys are made once per row, so that comparing two is a byte
-// comparison. Making them and sorting them is done in runs of Batch rows on a second thread while the
-// caller goes on reading the directory (which mostly waits for the kernel); order() then merges the runs.
-class RowSorter
-{
-public:
-    static constexpr std::size_t Batch = 4096;
-
-    RowSorter() = default;
-    RowSorter(const RowSorter&) = delete;
-    RowSorter& operator=(const RowSorter&) = delete;
-    ~RowSorter() { stop(); }
-
-    // The next row's caption.
-    void add(const QString& caption)
-    {
-        m_pending.push_back(caption);
-        if (m_pending.size() == Batch)
-            hand();
-    }
-
-    // Indices of all rows added, in sorted order; rows' raw names break ties between equal keys.
-    std::vector<std::size_t> order(const std::vector<DetailRow>& rows)
-    {
-        if (!m_pending.empty()) {
-            // The last run is sorted here while the worker finishes the others.
-            m_runs.push_back(std::make_unique<Run>(m_added, std::move(m_pending)));
-            m_added += m_runs.back()->captions.size();
-            sortrun(*m_runs.back());
-        }
-        stop();
-        return merge(rows);
-    }
-
-private:
-    struct Run
-    {
-        Run(std::size_t first, std::vector<QString> captions)
-            : first(first)
-            , captions(std::move(captions))
-        {
-        }
-        std::size_t first; // index of the run's first row
-        std::vector<QString> captions;
-        std::vector<QCollatorSortKey> keys;
-        std::vector<std::uint32_t> order; // indices into the run, sorted by key
-    };
-
-    void sortrun(Run& run) const
-    {
-        const QCollator collator = englishcollator(); // one per thread
-        run.keys.reserve(run.captions.size());
-        for (const QString& c : run.captions)
-            run.keys.push_back(collator.sortKey(c));
-        run.order.resize(run.captions.size());
-        std::iota(run.order.begin(), run.order.end(), 0u);
-        std::sort(run.order.begin(), run.order.end(),
-            [&](std::uint32_t a, std::uint32_t b) { return run.keys[a].compare(run.keys[b]) < 0; });
-    }
-
-    void hand()
-    {
-        m_runs.push_back(std::make_unique<Run>(m_added, std::move(m_pending)));
-        m_pending.clear();
-        Run* run = m_runs.back().get();
-        m_added += run->captions.size();
-        if (!m_thread.joinable()) {
-            try {
-                m_thread = std::thread([this] { work(); });
-            } catch (const std::system_error&) {
-                sortrun(*run); // no second thread to be had: sort here
-                return;
-            }
-        }
-        {
-            const std::lock_guard lock(m_mutex);
-            m_queue.push_back(run);
-        }
-        m_wake.notify_one();
-    }
-
-    void work()
-    {
-        for (;;) {
-            Run* run = nullptr;
-            {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [&] { return m_done || !m_queue.empty(); });
-                if (m_queue.empty())
-                    return;
-                run = m_queue.front();
-                m_queue.pop_front();
-            }
-            sortrun(*run);
-        }
-    }
-
-    void stop()
-    {
-        if (!m_thread.joinable())
-            return;
-        {
-            const std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-    }
-
-    std::vector<std::size_t> merge(const std::vector<DetailRow>& rows) const
-    {
-        struct Cursor
-        {
-            const Run* run;
-            std::size_t at;
-            const QCollatorSortKey& key() const { return run->keys[run->order[at]]; }
-        };
-        const auto later = [](const Cursor& a, const Cursor& b) { return a.key().compare(b.key()) > 0; };
-        std::vector<Cursor> heap;
-        for (const auto& run : m_runs)
-            if (!run->order.empty())
-                heap.push_back({ run.get(), 0 });
-        std::make_heap(heap.begin(), heap.end(), later);
-        std::vector<std::size_t> order;
-        std::vector<const QCollatorSortKey*> keys;
-        order.reserve(m_added);
-        keys.reserve(m_added);
-        while (!heap.empty()) {
-            std::pop_heap(heap.begin(), heap.end(), later);
-            Cursor& c = heap.back();
-            order.push_back(c.run->first + c.run->order[c.at]);
-            keys.push_back(&c.key());
-            if (++c.at < c.run->order.size())
-                std::push_heap(heap.begin(), heap.end(), later);
-            else
-                heap.pop_back();
-        }
-        // Rows whose keys are equal (names whose display texts are the same) are ordered by their raw names.
-        for (std::size_t i = 0; i < order.size();) {
-            std::size_t j = i + 1;
-            while (j < order.size() && keys[j]->compare(*keys[i]) == 0)
-                ++j;
-            if (j - i > 1)
-                std::sort(order.begin() + static_cast<std::ptrdiff_t>(i),
-                    order.begin() + static_cast<std::ptrdiff_t>(j),
-                    [&](std::size_t a, std::size_t b) { return rows[a].name < rows[b].name; });
-            i = j;
-        }
-        return order;
-    }
-
-    std::vector<QString> m_pending;
-    std::size_t m_added = 0; // rows handed over in runs so far
-    std::vector<std::unique_ptr<Run>> m_runs;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<Run*> m_queue; // guarded by m_mutex
-    bool m_done = false; // guarded by m_mutex
-    std::thread m_thread;
-};
-
-std::vector<DetailRow> reordered(std::vector<DetailRow>& rows, const std::vector<std::size_t>& order)
-{
-    std::vector<DetailRow> sorted;
-    sorted.reserve(rows.size());
-    for (std::size_t i : order)
-        sorted.push_back(std::move(rows[i]));
-    return sorted;
 }
 
 } // namespace
@@ -269,50 +87,61 @@ std::string grouppattern(const dirrec& group)
     return joinpath(groupdirectory(group), group.name());
 }
 
-std::vector<DetailRow> detailrows(const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag)
+DetailRequest DetailRequest::of(const dirrec& group, const DetailParams& params)
+{
+    const dirrec* root = &group;
+    while (root->parent)
+        root = root->parent;
+    return { std::string(root->name()), groupdirectory(group), std::string(group.name()), params };
+}
+
+std::string DetailRequest::pattern() const
+{
+    return joinpath(dir, group);
+}
+
+std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag)
 {
     std::vector<DetailRow> rows;
-    const std::string dir = groupdirectory(group);
-    const std::string pattern = joinpath(dir, group.name());
-    const std::unique_ptr<DirListing> listing = lister.open(dir);
+    const std::string pattern = request.pattern();
+    const std::unique_ptr<DirListing> listing = lister.openbelow(request.root, request.dir);
     if (!listing) {
-        std::fprintf(diag, "\ndirwalk function: can't open %s\n", pattern.c_str());
+        cantopen(diag, pattern);
         return rows;
     }
-    const double cluster = params.clustersize;
-    const double whatifcluster = params.whatifkb * 1024.0;
-    RowSorter sorter;
+    const double cluster = request.params.clustersize;
+    const double whatifcluster = request.params.whatifkb * 1024.0;
+    NameOrder names;
+    bool matched = false; // a file of the group is there, listed or too long
     DirEntry entry;
     while (listing->next(entry)) {
-        if (entry.name == "." || entry.name == "..")
+        if (entry.name == "." || entry.name == ".." || entry.isdir || !ingroup(entry.name, request.group))
             continue;
-        if (dir.size() + entry.name.size() + 2 > MaxPath) {
-            const std::string name(entry.name);
-            std::fprintf(diag, "\ndirwalk: name %s/%s too long\n", pattern.c_str(), name.c_str());
+        matched = true;
+        if (pathtoolong(request.dir, entry.name)) {
+            nametoolong(diag, pattern, entry.name);
             continue;
         }
-        if (entry.isdir || !ingroup(entry.name, group.name()))
-            continue;
         DetailRow& row = rows.emplace_back();
         row.name.assign(entry.name);
         row.caption = caption(entry.name);
         row.size = entry.size;
-        const double ondisc = entry.compressed && entry.ondisc >= 0 ? entry.ondisc : entry.size;
+        const double ondisc = ondiscsize(entry);
         row.space = clusterround(ondisc, cluster);
         row.whatif = clusterround(ondisc, whatifcluster);
         row.mtime = entry.mtime;
-        row.stateimage = ColourOfSize(params.table, row.space);
-        sorter.add(row.caption);
+        row.stateimage = ColourOfSize(request.params.table, row.space);
+        names.add(row.caption);
     }
-    return reordered(rows, sorter.order(rows));
+    if (!matched)
+        cantopen(diag, pattern); // what a listing by the pattern says when nothing matches it
+    sortrows(rows, names);
+    return rows;
 }
 
-void sortrows(std::vector<DetailRow>& rows)
+std::vector<DetailRow> detailrows(const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag)
 {
-    RowSorter sorter;
-    for (const DetailRow& row : rows)
-        sorter.add(row.caption);
-    rows = reordered(rows, sorter.order(rows));
+    return detailrows(DetailRequest::of(group, params), lister, diag);
 }
 
 } // namespace qv

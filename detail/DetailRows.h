@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ColourRangeTable.h"
 #include "dirrec.h"
 
 #include <QString>
@@ -10,7 +11,6 @@
 
 namespace qv {
 
-class ColourRangeTable;
 class DirLister;
 
 // One file of a file-type group as the detail list shows it. Figures are bytes.
@@ -23,6 +23,7 @@ struct DetailRow
     double whatif = 0; // on-disc size rounded up to what-if clusters
     std::int64_t mtime = 0; // seconds since the epoch
     std::int8_t stateimage = 0; // colour number of space
+    std::uint32_t rank = 0; // place in the name order, kept by the list while it sorts by other columns
 
     QString sizetext() const;
     QString spacetext() const;
@@ -30,12 +31,26 @@ struct DetailRow
     QString modifiedtext() const;
 };
 
-// What one fill of the detail list reads besides the directory.
+// What one fill of the detail list reads besides the directory: copies, so that the rows can be made on
+// another thread while the program changes its own.
 struct DetailParams
 {
     std::uint32_t clustersize = 4096; // bytes, > 0
     std::int32_t whatifkb = 4; // KB of 1024 bytes, > 0
-    const ColourRangeTable& table;
+    ColourRangeTable table;
+};
+
+// Everything one fill reads, copied out of the group's records: a new scan may release them while the
+// rows are being made.
+struct DetailRequest
+{
+    std::string root; // the scan root's path
+    std::string dir; // the group's directory: root, or a directory below it
+    std::string group; // the group's name, e.g. "*.TXT"
+    DetailParams params;
+
+    static DetailRequest of(const dirrec& group, const DetailParams& params);
+    std::string pattern() const; // as the diagnostics name it
 };
 
 // "%02i/%02i/%04i %02i:%02i" (day, month, year, hour, minute) of a file time, in UTC whatever the local
@@ -51,17 +66,14 @@ std::string groupdirectory(const dirrec& group);
 std::string grouppattern(const dirrec& group);
 
 // Lists the group's directory once through lister and makes one row per file whose group compares equal
-// to the group's name (directories never), sorted by name. A directory that cannot be listed writes
-// "\ndirwalk function: can't open <pattern>\n" to diag and gives no rows; a name too long for a path
-// (directory + name + 2 > 4095 bytes, as the walker has it) writes "\ndirwalk: name <pattern>/<name> too
-// long\n" and is left out. Rows come from the listing's own data only, so a file deleted after it was
-// listed keeps its row.
+// to the group's name (directories never), sorted by name (sortrows()). No link is followed below the
+// scan root: a directory replaced by a link since the scan can't be opened. A directory that cannot be
+// listed, or holds no file of the group any more, writes "\ndirwalk function: can't open <pattern>\n" to
+// diag and gives no rows; a file of the group whose name is too long for a path (as the walker has it)
+// writes "\ndirwalk: name <pattern>/<name> too long\n" and is left out. Rows come from the listing's own
+// data only, so a file deleted after it was listed keeps its row.
+std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag = stderr);
 std::vector<DetailRow> detailrows(
     const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag = stderr);
-
-// Sorts rows by caption as a person reading English expects: alphabetically without regard to case, case
-// deciding only between names otherwise equal (apple.txt, Apple.txt, Banana.txt), on any system locale.
-// Rows whose captions collate equal keep an order by their raw names.
-void sortrows(std::vector<DetailRow>& rows);
 
 } // namespace qv

@@ -20,6 +20,7 @@ TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerF
     , m_listers(std::move(listers))
     , m_model(new DetailModel(RangePalette::statepixmaps(), this)) // QVImageList2a
     , m_list(new QTreeView(this))
+    , m_fill(this)
 {
     setObjectName(QStringLiteral("QVForm4"));
     setWindowTitle(QStringLiteral("Quorvane Detail List"));
@@ -44,6 +45,12 @@ TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerF
     header->setSectionsMovable(false);
     for (int c = 0; c < DetailModel::ColumnCount; ++c)
         header->resizeSection(c, DetailModel::width(c));
+    // A click on a caption sorts by its column, a second click on it the other way round. No column is
+    // marked while the rows are in the fill's name order.
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sortIndicatorChanged, m_model, &DetailModel::sort);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -54,12 +61,27 @@ TQVForm4::~TQVForm4() = default;
 
 void TQVForm4::fill(const dirrec& group)
 {
-    std::unique_ptr<DirLister> lister = m_listers();
-    const DetailParams params { m_values.clustersize, m_values.whatifkb.load(), m_table };
-    std::vector<DetailRow> rows = detailrows(group, *lister, params);
-    m_list->setUpdatesEnabled(false);
-    m_model->setrows(std::move(rows));
-    m_list->setUpdatesEnabled(true);
+    // Everything the worker reads is copied here: a new scan may release the records, and the what-if
+    // size and the colour table may change, while it reads.
+    DetailRequest request = DetailRequest::of(group, { m_values.clustersize, m_values.whatifkb.load(), m_table });
+    m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    // The old rows are freed on the worker: a big list takes a while to free.
+    auto old = std::make_shared<std::vector<DetailRow>>(m_model->takerows());
+    m_list->viewport()->setCursor(Qt::BusyCursor);
+    m_fill.start<std::vector<DetailRow>>(
+        [old = std::move(old), request = std::move(request), listers = m_listers]() mutable {
+            old.reset();
+            const std::unique_ptr<DirLister> lister = listers();
+            return detailrows(request, *lister);
+        },
+        [this](std::vector<DetailRow>& rows) {
+            m_list->header()->setSortIndicator(-1, Qt::AscendingOrder); // a click meanwhile sorted no rows of these
+            m_list->setUpdatesEnabled(false);
+            m_model->setrows(std::move(rows));
+            m_list->setUpdatesEnabled(true);
+            m_list->viewport()->unsetCursor();
+            emit filled();
+        });
 }
 
 void TQVForm4::open(const dirrec& group, const QRect& mainbounds, int pressy)

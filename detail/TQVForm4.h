@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundCall.h"
 #include "dirrec.h"
 
 #include <QWidget>
@@ -30,9 +31,14 @@ public:
     ~TQVForm4() override;
 
     // Replaces the rows with the files of the group record's directory that belong to the group, sorted by
-    // name, using the scan's cluster size, the current what-if size and the current colour table. The
-    // list repaints once. The record chain must stay valid during the call only.
+    // name, using the scan's cluster size, the current what-if size and the current colour table. The old
+    // rows go at once; the directory is read on a worker, so one that never answers costs a parked
+    // thread, never the window, and the new rows appear together, in name order, when they are complete
+    // (filled() then). A further fill replaces one in flight, whose rows never appear. The record chain
+    // is read during the call only.
     void fill(const dirrec& group);
+    // True while a fill's rows are still being read.
+    bool filling() const { return m_fill.pending(); }
 
     // A double-click on a file-type group: fills the list with the group's files, places the window's
     // left edge at the middle of the main window (mainbounds: its outer bounds) and its top 60 pixels
@@ -42,12 +48,17 @@ public:
 
     DetailModel* model() const { return m_model; }
 
+signals:
+    // The rows of the latest fill are in the list.
+    void filled();
+
 private:
     ScanValues& m_values;
     const ColourRangeTable& m_table;
     DirListerFactory m_listers;
     DetailModel* m_model;
     QTreeView* m_list; // QVList1
+    BackgroundCall m_fill;
 };
 
 } // namespace qv

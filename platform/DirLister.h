@@ -37,6 +37,15 @@ public:
     // Starts listing the directory at path (absolute, no trailing separator except for "/").
     // Returns nullptr when the directory cannot be listed.
     virtual std::unique_ptr<DirListing> open(const std::string& path) = 0;
+    // Starts listing the directory at path, which is root or lies below it: root is opened as open() does,
+    // every directory below it without following a symbolic link, so a directory replaced by a link can't
+    // be listed. Returns nullptr when the directory cannot be listed. Listers that can't tell a link from a
+    // directory (test fakes) just open the path.
+    virtual std::unique_ptr<DirListing> openbelow(const std::string& root, const std::string& path)
+    {
+        (void)root;
+        return open(path);
+    }
 };
 
 } // namespace qv

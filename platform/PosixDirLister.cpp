@@ -193,7 +193,46 @@ std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
     }
     if (fd < 0)
         return nullptr;
+    return adopt(fd, path, std::move(real));
+}
 
+std::unique_ptr<DirListing> PosixDirLister::openbelow(const std::string& root, const std::string& path)
+{
+    if (path == root)
+        return open(path);
+    const bool under = root == "/"
+        ? path.size() > 1 && path[0] == '/'
+        : path.size() > root.size() && path.compare(0, root.size(), root) == 0 && path[root.size()] == '/';
+    if (!under)
+        return nullptr;
+    bool below = false;
+    std::string real = realdir(root, below);
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string_view rest(path);
+    rest.remove_prefix(root == "/" ? 1 : root.size() + 1);
+    while (fd >= 0 && !rest.empty()) {
+        const std::size_t slash = rest.find('/');
+        const std::string name(rest.substr(0, slash));
+        rest.remove_prefix(slash == std::string_view::npos ? rest.size() : slash + 1);
+        if (name.empty())
+            continue;
+        if (!real.empty())
+            real = joinpath(real, name);
+        // A directory something was mounted on since it was scanned is not entered, as the walker would not.
+        const bool mounted = !real.empty() && m_mounts.ismountpoint(real);
+        const int next = mounted ? -1 : ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    if (fd < 0)
+        return nullptr;
+    return adopt(fd, path, std::move(real));
+}
+
+// Reads all names of the open directory fd (at path, real path real, empty when not built) into a new
+// listing, which takes the descriptor.
+std::unique_ptr<DirListing> PosixDirLister::adopt(int fd, const std::string& path, std::string real)
+{
     auto listing = std::make_unique<PosixListing>(this, fd, path);
     listing->m_holdsmounts = !real.empty() && m_mounts.holdsmountpoint(real);
     if (listing->m_holdsmounts)

@@ -37,6 +37,7 @@ public:
     PosixDirLister& operator=(const PosixDirLister&) = delete;
 
     std::unique_ptr<DirListing> open(const std::string& path) override;
+    std::unique_ptr<DirListing> openbelow(const std::string& root, const std::string& path) override;
 
     // Number of directories held open right now (for tests of the descriptor budget).
     std::size_t openDescriptors() const { return m_live.size() - m_firstopen; }
@@ -44,6 +45,7 @@ public:
 private:
     friend class PosixListing;
     std::string realdir(const std::string& path, bool& derived);
+    std::unique_ptr<DirListing> adopt(int fd, const std::string& path, std::string real);
     void forget(PosixListing* listing);
 
     MountTable m_mounts;

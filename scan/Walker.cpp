@@ -2,16 +2,13 @@
 
 #include "DirLister.h"
 #include "PathJoin.h"
+#include "ScanRules.h"
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
 namespace qv {
 namespace {
-
-// Longest path a directory and an entry name may form, with the separator and the terminator counted.
-constexpr std::size_t PathLimit = 4095;
 
 // One directory being walked: what a recursive walker would keep on its stack frame.
 struct Frame
@@ -48,7 +45,7 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
     auto enter = [&](dirrec* d, std::string& p) {
         std::unique_ptr<DirListing> listing = ctx.lister.open(p);
         if (!listing) {
-            std::fprintf(stderr, "\ndirwalk function: can't open %s\n", p.c_str());
+            cantopen(ctx.diag, p);
             return false;
         }
         stack.push_back(std::make_unique<Frame>(d, std::move(p), std::move(listing)));
@@ -85,9 +82,8 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
         }
         if (e.name == "." || e.name == "..")
             continue;
-        if (f.path.size() + e.name.size() + 2 > PathLimit) {
-            std::fprintf(stderr, "\ndirwalk: name %s/%.*s too long\n", f.path.c_str(), static_cast<int>(e.name.size()),
-                e.name.data());
+        if (pathtoolong(f.path, e.name)) {
+            nametoolong(ctx.diag, f.path, e.name);
             continue;
         }
         if (e.isdir) {
@@ -101,7 +97,7 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
             continue;
         }
         const double nominal = e.size;
-        const double ondisc = e.compressed && e.ondisc >= 0 ? e.ondisc : nominal;
+        const double ondisc = ondiscsize(e);
         const Rounding rounding { ctx.clustersize, ctx.whatifkb.load(std::memory_order_relaxed) };
         dirrec* g = nullptr;
         addgroup(ctx.arena, f.record, groupname(e.name), KindGroup, nominal, ondisc, rounding, &g, &f.index);

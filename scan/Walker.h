@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace qv {
@@ -20,11 +21,12 @@ struct WalkContext
     const std::atomic<std::int32_t>& scanabort; // polled before every entry
     std::uint32_t clustersize;
     const std::atomic<std::int32_t>& whatifkb; // read for every file, so a change applies from the next file
+    std::FILE* diag = stderr; // the two diagnostics
 };
 
 // Walks the directory at path (no trailing "/" except for "/" itself) into r's subtree: one group per
 // extension per directory, one record per subdirectory, depth first. Status texts go to the sink, the
-// two diagnostics to standard error. Iterative: any depth is safe. Stops at the abort flag.
+// two diagnostics to ctx.diag. Iterative: any depth is safe. Stops at the abort flag.
 void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path);
 
 } // namespace qv

@@ -627,6 +627,7 @@ TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
     c.doubleclick(at);
     EXPECT_EQ(p.main->treeview().lastpress(), at);
     ASSERT_TRUE(detail.isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !detail.filling(); }));
     ASSERT_EQ(rows.rowCount(), 1);
     EXPECT_EQ(rows.index(0, DetailModel::NameColumn).data().toString(), QStringLiteral("b.c"));
     EXPECT_FALSE(detail.isModal());

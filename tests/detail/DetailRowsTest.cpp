@@ -1,10 +1,12 @@
 #include "DetailRows.h"
 
 #include "ColourRangeTable.h"
+#include "DiagStream.h"
 #include "PathJoin.h"
 #include "PosixDirLister.h"
 #include "RecordArena.h"
 #include "Records.h"
+#include "RowOrder.h"
 #include "TestLister.h"
 #include "Walker.h"
 
@@ -59,21 +61,6 @@ struct Chain
     }
 };
 
-// Captures what the rows write to the diagnostic stream.
-struct Diag
-{
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* file = open_memstream(&text, &size);
-    ~Diag() { std::free(text); }
-    std::string str()
-    {
-        std::fflush(file);
-        return std::string(text, size);
-    }
-    void close() { std::fclose(file); }
-};
-
 class DetailRowsTest : public ::testing::Test
 {
 protected:
@@ -97,10 +84,9 @@ protected:
     std::vector<DetailRow> rows(const std::string& group, std::uint32_t clustersize = 4096, std::int32_t whatifkb = 4)
     {
         Chain chain(dir, {}, group);
-        Diag diag;
-        auto result = detailrows(*chain.group, lister, { clustersize, whatifkb, table }, diag.file);
+        DiagStream diag;
+        auto result = detailrows(*chain.group, lister, { clustersize, whatifkb, table }, diag.file());
         EXPECT_EQ(diag.str(), "");
-        diag.close();
         return result;
     }
     static std::vector<std::string> names(const std::vector<DetailRow>& rows)
@@ -247,7 +233,7 @@ TEST_F(DetailRowsTest, SortsAsEnglishReadersExpectOnAnyLocale)
 
 TEST_F(DetailRowsTest, LargeDirectorySortsLikeOneComparisonOfAllNames)
 {
-    // Enough names for several runs sorted apart and merged; invalid bytes make captions that are equal.
+    // Many names; invalid bytes make captions that are equal.
     const char* stems[]
         = { "apple", "Apple", "b", "B", "_", "z\xe9", "z\xe8", "\xc3\xa9t\xc3\xa9", "Zebra", "10", "9" };
     int n = 0;
@@ -300,21 +286,62 @@ TEST(DetailPaths, DirectoryRebuiltFromTheRecordChain)
         EXPECT_EQ(grouppattern(*chain.group), c.pattern);
         FakeLister lister;
         ColourRangeTable table;
-        Diag diag;
-        EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file).empty());
+        DiagStream diag;
+        EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file()).empty());
         EXPECT_EQ(lister.opened, std::vector<std::string> { c.dir });
         EXPECT_EQ(diag.str(), std::string("\ndirwalk function: can't open ") + c.pattern + "\n");
-        diag.close();
     }
 }
 
 TEST_F(DetailRowsTest, DirectoryThatCannotBeListedGivesNoRows)
 {
     Chain chain(dir, { "gone" }, "*.TXT");
-    Diag diag;
-    EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file).empty());
+    DiagStream diag;
+    EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file()).empty());
     EXPECT_EQ(diag.str(), "\ndirwalk function: can't open " + dir + "/gone/*.TXT\n");
-    diag.close();
+}
+
+TEST_F(DetailRowsTest, GroupWithNoFileLeftIsReportedAsNotOpened)
+{
+    file("other.dat", 1);
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("dir.txt")); // named like the group, but no file of it
+    Chain chain(dir, {}, "*.TXT");
+    DiagStream diag;
+    EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file()).empty());
+    EXPECT_EQ(diag.str(), "\ndirwalk function: can't open " + dir + "/*.TXT\n");
+}
+
+TEST_F(DetailRowsTest, NoLinkIsFollowedBelowTheScanRoot)
+{
+    // The scan saw root/a/b/x.txt; since then a and b have each been replaced by a link elsewhere.
+    ASSERT_TRUE(QDir(tmp.path()).mkpath("root/a/b"));
+    ASSERT_TRUE(QDir(tmp.path()).mkpath("elsewhere/b"));
+    file("root/a/b/x.txt", 1);
+    file("root/a/y.txt", 1);
+    file("elsewhere/b/x.txt", 1);
+    file("elsewhere/y.txt", 1);
+    file("elsewhere/z.txt", 1);
+    const std::string root = joinpath(dir, "root");
+    Chain inner(root, { "a", "b" }, "*.TXT");
+    Chain outer(root, { "a" }, "*.TXT");
+    EXPECT_EQ(detailrows(*inner.group, lister, { 4096, 4, table }).size(), 1u);
+
+    ASSERT_EQ(::rename(joinpath(root, "a/b").c_str(), joinpath(dir, "old-b").c_str()), 0);
+    ASSERT_EQ(::symlink(joinpath(dir, "elsewhere/b").c_str(), joinpath(root, "a/b").c_str()), 0);
+    ASSERT_EQ(::rename(joinpath(root, "a").c_str(), joinpath(dir, "old-a").c_str()), 0);
+    ASSERT_EQ(::symlink(joinpath(dir, "elsewhere").c_str(), joinpath(root, "a").c_str()), 0);
+    for (Chain* chain : { &inner, &outer }) {
+        DiagStream diag;
+        PosixDirLister fresh;
+        EXPECT_TRUE(detailrows(*chain->group, fresh, { 4096, 4, table }, diag.file()).empty());
+        EXPECT_EQ(diag.str(), "\ndirwalk function: can't open " + grouppattern(*chain->group) + "\n");
+    }
+
+    // The scan root itself is opened as the walker opens it: a root given as a link is followed.
+    const std::string linkroot = joinpath(dir, "linkroot");
+    ASSERT_EQ(::symlink(joinpath(dir, "old-a").c_str(), linkroot.c_str()), 0);
+    Chain atroot(linkroot, {}, "*.TXT");
+    EXPECT_EQ(names(detailrows(*atroot.group, lister, { 4096, 4, table })), std::vector<std::string> { "y.txt" });
 }
 
 TEST(DetailFake, CompressedFilesCountAtTheirCompressedSize)
@@ -349,15 +376,24 @@ TEST(DetailFake, NamesTooLongForAPathAreLeftOutWithTheDiagnostic)
     const std::string fits(4095 - 100 - 2 - 4, 'f'); // with ".txt": 4095 - 100 - 2 bytes, the most allowed
     const std::string over = fits + "x";
     FakeLister lister;
-    lister.dirs[dir] = { { fits + ".txt", false, false, 1 }, { over + ".txt", false, false, 2 } };
+    // Only the group's files are the list's business: overlong names of other groups and of directories
+    // named like the group say nothing.
+    lister.dirs[dir] = { { fits + ".txt", false, false, 1 }, { over + ".txt", false, false, 2 },
+        { over + ".dat", false, false, 3 }, { over + ".txt", true } };
     ColourRangeTable table;
     Chain chain(dir, {}, "*.TXT");
-    Diag diag;
-    const auto r = detailrows(*chain.group, lister, { 4096, 4, table }, diag.file);
+    DiagStream diag;
+    const auto r = detailrows(*chain.group, lister, { 4096, 4, table }, diag.file());
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].name, fits + ".txt");
     EXPECT_EQ(diag.str(), "\ndirwalk: name " + dir + "/*.TXT/" + over + ".txt too long\n");
-    diag.close();
+
+    // A group whose only file is too long has a file left: it is not reported as a directory that can't
+    // be opened.
+    lister.dirs[dir] = { { over + ".txt", false, false, 2 } };
+    DiagStream alone;
+    EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, alone.file()).empty());
+    EXPECT_EQ(alone.str(), "\ndirwalk: name " + dir + "/*.TXT/" + over + ".txt too long\n");
 }
 
 // Deletes every file right after the lister has reported it.

@@ -2,7 +2,9 @@
 
 // A lister for what a test machine can't make, such as a compressed file or a path past the length limit.
 #include "DirLister.h"
+#include "Gate.h"
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -61,6 +63,35 @@ private:
         const std::vector<Entry>& m_entries;
         std::size_t m_next = 0;
     };
+};
+
+// Opens every directory through inner once gate is open: a directory that does not answer until then.
+// Counts the listers gone (done) so a test knows when a held read has come back.
+class GatedLister : public DirLister
+{
+public:
+    GatedLister(std::shared_ptr<Gate> gate, std::unique_ptr<DirLister> inner, std::shared_ptr<std::atomic<int>> done)
+        : m_gate(std::move(gate))
+        , m_inner(std::move(inner))
+        , m_done(std::move(done))
+    {
+    }
+    ~GatedLister() override { ++*m_done; }
+    std::unique_ptr<DirListing> open(const std::string& path) override
+    {
+        m_gate->wait();
+        return m_inner->open(path);
+    }
+    std::unique_ptr<DirListing> openbelow(const std::string& root, const std::string& path) override
+    {
+        m_gate->wait();
+        return m_inner->openbelow(root, path);
+    }
+
+private:
+    std::shared_ptr<Gate> m_gate;
+    std::unique_ptr<DirLister> m_inner;
+    std::shared_ptr<std::atomic<int>> m_done;
 };
 
 } // namespace qv::test

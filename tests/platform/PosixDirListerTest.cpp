@@ -218,6 +218,39 @@ TEST(PosixDirLister, MountPointsReportedNotTouched)
 
 // On the way back up a deep tree each directory gets its descriptor back through ".." of the one below,
 // unless that one has moved away meanwhile.
+TEST(PosixDirLister, BelowTheRootNeitherLinksNorMountPointsAreEntered)
+{
+    TempTree t;
+    t.dir("real");
+    t.dir("real/a");
+    t.dir("real/a/b");
+    t.file("real/a/b/f", 1);
+    t.dir("real/mounted");
+    t.dir("elsewhere");
+    t.file("elsewhere/g", 1);
+    t.symlink(t.at("elsewhere"), "real/linked");
+    t.symlink("real", "viaLink");
+    const bool mounted = t.mounttmpfs("real/mounted");
+    // The root is opened as the walker opens it, through a link too; below it nothing but directories.
+    for (const char* root : { "real", "viaLink" }) {
+        PosixDirLister lister(MountTable::load());
+        const std::string r = t.at(root);
+        auto listing = lister.openbelow(r, r + "/a/b");
+        ASSERT_TRUE(listing) << root;
+        DirEntry e;
+        std::vector<std::string> names;
+        while (listing->next(e))
+            names.emplace_back(e.name);
+        EXPECT_TRUE(std::count(names.begin(), names.end(), "f")) << root;
+        EXPECT_TRUE(lister.openbelow(r, r));
+        EXPECT_FALSE(lister.openbelow(r, r + "/linked")) << root;
+        EXPECT_FALSE(lister.openbelow(r, r + "/missing")) << root;
+        EXPECT_FALSE(lister.openbelow(r, t.at("elsewhere"))) << root; // not below the root
+        if (mounted)
+            EXPECT_FALSE(lister.openbelow(r, r + "/mounted")) << root;
+    }
+}
+
 TEST(PosixDirLister, DescriptorsComeBackOnTheWayUp)
 {
     TempTree t;

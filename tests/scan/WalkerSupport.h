@@ -1,6 +1,7 @@
 #pragma once
 
 // Helpers of the walker tests: a recording sink, a scripted lister, and one walk with its scan values.
+#include "DiagStream.h"
 #include "DirLister.h"
 #include "Records.h"
 #include "ScanSink.h"
@@ -95,19 +96,20 @@ private:
     };
 };
 
-// One scan: its records, flags and sink.
+// One scan: its records, flags, sink and diagnostics.
 struct Walk
 {
     qv::RecordArena arena;
     std::atomic<std::int32_t> scanabort { 0 };
     std::atomic<std::int32_t> whatifkb { 4 };
     RecordingSink sink;
+    DiagStream diag;
     qv::dirrec* root = nullptr;
 
     qv::dirrec* run(qv::DirLister& lister, const std::string& path, std::uint32_t clustersize = 4096)
     {
         root = arena.make(path, qv::KindDirectory);
-        qv::WalkContext ctx { arena, lister, sink, scanabort, clustersize, whatifkb };
+        qv::WalkContext ctx { arena, lister, sink, scanabort, clustersize, whatifkb, diag.file() };
         qv::dirwalk(ctx, root, path);
         return root;
     }

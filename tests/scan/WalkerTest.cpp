@@ -172,9 +172,8 @@ TEST(Walker, ExactStatusSequence)
 {
     FakeLister lister = scripted();
     Walk w;
-    testing::internal::CaptureStderr();
     w.run(lister, "/r");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\ndirwalk function: can't open /r/x\n");
+    EXPECT_EQ(w.diag.str(), "\ndirwalk function: can't open /r/x\n");
     EXPECT_EQ(w.sink.texts, ScriptedTexts);
     EXPECT_EQ(lister.live, 0);
     EXPECT_EQ(lister.opened, 4); // /r, /r/a, /r/b, /r/b/c: never the mount point
@@ -194,9 +193,7 @@ TEST(Walker, AbortFromTheSinkStopsEverything)
             if (w.sink.texts.size() == n)
                 w.scanabort = 1;
         };
-        testing::internal::CaptureStderr();
         w.run(lister, "/r");
-        testing::internal::GetCapturedStderr();
         EXPECT_EQ(w.sink.texts, std::vector<std::string>(ScriptedTexts.begin(), ScriptedTexts.begin() + n)) << n;
         EXPECT_EQ(lister.live, 0) << n;
         if (n == 1) {
@@ -236,9 +233,8 @@ TEST(Walker, UnlistableRootGivesAnEmptyRecord)
 {
     FakeLister lister;
     Walk w;
-    testing::internal::CaptureStderr();
     w.run(lister, "/gone");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\ndirwalk function: can't open /gone\n");
+    EXPECT_EQ(w.diag.str(), "\ndirwalk function: can't open /gone\n");
     EXPECT_TRUE(w.sink.texts.empty());
     EXPECT_EQ(w.root->child, nullptr);
 }
@@ -268,9 +264,8 @@ TEST(Walker, DirectoryRemovedAndFileVanishingDuringTheWalk)
         }
     };
     Walk w;
-    testing::internal::CaptureStderr();
     w.run(lister, t.root());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\ndirwalk function: can't open " + t.at("sub") + "\n");
+    EXPECT_EQ(w.diag.str(), "\ndirwalk function: can't open " + t.at("sub") + "\n");
     EXPECT_EQ(w.sink.texts, (std::vector<std::string> { t.at("sub"), t.at("sub") }));
     EXPECT_EQ(figures(w.root), (std::vector<Figures> { { "sub", 0, 0, 0, 0 }, { "*.TXT", 1, 10, 4096, 4096 } }));
 }
@@ -322,9 +317,8 @@ TEST(Walker, TwoThousandLevelsDeep)
     Walk w;
     std::size_t most = 0;
     w.sink.hook = [&](const std::string&) { most = std::max(most, lister.openDescriptors()); };
-    testing::internal::CaptureStderr();
     w.run(lister, t.at("t"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(w.diag.str(), "");
     EXPECT_EQ(w.sink.texts.size(), 4000u);
     EXPECT_LE(most, PosixDirLister::MaxOpen);
     int maxdepth = 0;
@@ -358,9 +352,8 @@ TEST(Walker, PathTooLongIsSkippedWithItsDiagnostic)
 
     PosixDirLister lister(MountTable::load());
     Walk w;
-    testing::internal::CaptureStderr();
     w.run(lister, t.at("t"));
-    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string err = w.diag.str();
     std::size_t length = 0;
     for (const std::string& e : expected) {
         EXPECT_NE(err.find(e), std::string::npos) << e;
