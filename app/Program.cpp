@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "AppIdentity.h"
 #include "ColourRangeTable.h"
 #include "Feedback.h"
 #include "MakeWindows.h"
@@ -19,6 +20,7 @@ int runprogram(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    setapplicationidentity();
     QtFeedback feedback;
 
     // What a scan thread can reach lives on the heap: if a scan is stuck in the kernel at exit, the
