@@ -17,10 +17,10 @@ class DriveSelector;
 // The Find Help dialog: where the user points to the directory that holds the help file. Created once
 // and re-used: between uses it keeps the drive and directory last shown; at first it shows the
 // directory that was current when it was made (at program start). The file box shows "Quorvane.hlp"
-// exactly when the open directory holds it.
+// exactly when the open directory holds it (once its listing, made off the GUI thread, has come back).
 //
-// Keys: Enter presses OK and Esc Cancel. In the directory list, Enter opens the highlighted row when it
-// is not the open directory yet, and presses OK when it is.
+// Keys: Enter presses OK, wherever the focus is (the directory list included), and Esc Cancel. OK
+// confirms the highlighted row's directory: a row only highlighted is opened first.
 class TQVFindHelp : public QDialog, public FindHelpPrompt
 {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "BackgroundCall.h"
 
+#include "Gate.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QTest>
@@ -15,35 +17,7 @@ using namespace qv;
 
 namespace {
 
-// Holds every work that waits on it until released, like a read of a stopped FUSE daemon.
-class Gate
-{
-public:
-    void wait()
-    {
-        std::unique_lock guard(m_lock);
-        ++m_waiting;
-        m_changed.notify_all();
-        m_changed.wait(guard, [this] { return m_open; });
-    }
-    void waitforwaiters(int n)
-    {
-        std::unique_lock guard(m_lock);
-        m_changed.wait(guard, [&] { return m_waiting >= n; });
-    }
-    void open()
-    {
-        std::lock_guard guard(m_lock);
-        m_open = true;
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_changed;
-    int m_waiting = 0;
-    bool m_open = false;
-};
+using test::Gate;
 
 // A work that is done is delivered after at most a few event-loop turns; these wait for that.
 bool delivered(const std::optional<std::string>& got)
