@@ -91,6 +91,7 @@ void TQVForm2::showEvent(QShowEvent* event)
     // Each showing starts on Select, its focus drawn as the keyboard's (never on the drive selector,
     // where an arrow key would switch the drive unseen).
     m_first->setFocus(Qt::TabFocusReason);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void TQVForm2::keyPressEvent(QKeyEvent* event)

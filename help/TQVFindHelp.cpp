@@ -43,10 +43,11 @@ QLabel* heading(const QString& text, int points, QWidget* parent)
 
 } // namespace
 
-TQVFindHelp::TQVFindHelp(QWidget* parent, std::string mountinfo, std::string startdir)
+TQVFindHelp::TQVFindHelp(
+    QWidget* parent, std::string mountinfo, std::string startdir, DirectoryList::ListerFactory lister)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_drive(new DriveSelector(this, std::move(mountinfo)))
-    , m_directory(new DirectoryList(this))
+    , m_directory(new DirectoryList(this, std::move(lister)))
     , m_files(new QListWidget(this))
     , m_ok(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this))
     , m_cancel(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this))

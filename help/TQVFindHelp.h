@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DirectoryList.h"
 #include "FindHelpPrompt.h"
 
 #include <QDialog>
@@ -11,7 +12,6 @@ class QPushButton;
 
 namespace qv {
 
-class DirectoryList;
 class DriveSelector;
 
 // The Find Help dialog: where the user points to the directory that holds the help file. Created once
@@ -26,9 +26,9 @@ class TQVFindHelp : public QDialog, public FindHelpPrompt
     Q_OBJECT
 public:
     // mountinfo: the mount table the drive selector lists; startdir: the directory shown first (the
-    // current directory when empty).
-    explicit TQVFindHelp(
-        QWidget* parent = nullptr, std::string mountinfo = "/proc/self/mountinfo", std::string startdir = {});
+    // current directory when empty); lister: what the directory list lists with (the system's when empty).
+    explicit TQVFindHelp(QWidget* parent = nullptr, std::string mountinfo = "/proc/self/mountinfo",
+        std::string startdir = {}, DirectoryList::ListerFactory lister = {});
 
     bool ask() override;
     std::string directory() const override;
