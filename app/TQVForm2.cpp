@@ -56,6 +56,7 @@ TQVForm2::TQVForm2(QWidget* parent, const std::string& mountinfo)
     m_dirs->setObjectName(QStringLiteral("QVF2dirselect"));
     m_dirs->setGeometry(8, 2, 243, 133);
 
+    m_first = selectbtn;
     setTabOrder(selectbtn, cancelbtn);
     setTabOrder(cancelbtn, helpbtn);
     setTabOrder(helpbtn, m_drives);
@@ -81,12 +82,14 @@ void TQVForm2::open(const QRect& mainbounds)
 
 void TQVForm2::showEvent(QShowEvent* event)
 {
-    // Drives come and go between showings; the list keeps its directory.
+    // Drives come and go between showings; the list keeps its directory while its drive is there.
     m_drives->reload();
-    const std::string drive = m_drives->driveof(m_dirs->drive());
-    if (!drive.empty())
-        m_drives->setdrive(drive);
+    showlistdrive(*m_drives, *m_dirs);
     QDialog::showEvent(event);
+    // Each showing starts on Select, its focus drawn as the keyboard's (never on the drive selector,
+    // where an arrow key would switch the drive unseen).
+    m_first->setFocus(Qt::TabFocusReason);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void TQVForm2::keyPressEvent(QKeyEvent* event)

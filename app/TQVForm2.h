@@ -13,7 +13,8 @@ class DriveSelector;
 
 // The Select Directory dialog: a drive selector, a directory list and Select, Cancel and Help. No button
 // is the default or the cancel button: Enter presses only the button that has the focus, Escape none.
-// Kept between showings, so the last drive and directory are still chosen.
+// Kept between showings, so the last drive and directory are still chosen. Each showing starts with the
+// focus on Select.
 class TQVForm2 : public QDialog
 {
     Q_OBJECT
@@ -45,6 +46,7 @@ private:
 
     DriveSelector* m_drives;
     DirectoryList* m_dirs;
+    QPushButton* m_first;
 };
 
 } // namespace qv

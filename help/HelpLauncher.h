@@ -1,8 +1,15 @@
 #pragma once
 
+#include "BackgroundCall.h"
+#include "DirLister.h"
+
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,32 +25,47 @@ class SettingsStore;
 // Each request reads "HelpDirectory" afresh and makes it the current directory (left as it is when the
 // value is empty or names a directory that can't be entered; never restored). The help file is looked
 // for in that directory, or in the current one when no directory is set; failing that, with no
-// directory set, in the program's own directory, where it ships. When it is not found, the Find Help
+// directory set, in the program's own copy: next to the executable (a build tree), then in the data
+// directory of its installation, ../share/quorvane from the executable's directory (so a relocated
+// prefix works). When it is not found, the Find Help
 // dialog asks for the directory; a confirmed one is stored, even if it lacks the file, and the search
 // starts again, until the file is found or the user cancels. Settings errors reach the user through
 // the standard error report and end the request; a viewer that can't show the file gives "Could not
 // create process".
+//
+// The window never waits on a file system: the directory change and the look-ups run on a worker,
+// through the listing seam, and the request goes on on the GUI thread when they are done. A look-up
+// that never returns parks its worker; a later request supersedes it.
 class HelpLauncher
 {
 public:
     static constexpr std::string_view FileName = "Quorvane.hlp";
     static constexpr std::string_view DirectoryValue = "HelpDirectory";
 
-    // owner: the main window, parent of the message box. programdir: where the program's own copy of
-    // the help file is looked for; empty for nowhere.
-    HelpLauncher(SettingsStore& settings, Feedback& feedback, HelpViewer& viewer, FindHelpPrompt& prompt,
-        QWidget* owner = nullptr, std::string programdir = programdirectory());
+    // Makes the lister for one look-up; called on a worker thread.
+    using ListerFactory = std::function<std::unique_ptr<DirLister>()>;
 
-    // The help request for a keyword ("Main", "File Menu", "Change Colour Range"). Runs on the GUI thread;
-    // no exception leaves it.
+    // owner: the main window, parent of the message box. programdir: the executable's directory, from
+    // which the program's own copy of the help file is found; empty for nowhere. lister: the system's
+    // lister when empty.
+    HelpLauncher(SettingsStore& settings, Feedback& feedback, HelpViewer& viewer, FindHelpPrompt& prompt,
+        QWidget* owner = nullptr, std::string programdir = programdirectory(), ListerFactory lister = {});
+
+    // Starts the help request for a keyword ("Main", "File Menu", "Change Colour Range"), replacing one
+    // still in progress. Call on the GUI thread; no exception leaves it.
     void showhelp(const QString& keyword);
+    // True from showhelp() until the request has ended (the viewer asked, or the user gave up).
+    bool busy() const { return m_asking || m_look.pending(); }
 
     // The directory of the running program's executable.
     static std::string programdirectory();
 
 private:
-    void request(const QString& keyword);
+    void look(const std::string& dir);
+    void found(const std::string& path);
     std::string storeddirectory();
+    // Enters dir (when set) and returns the help file's path, or empty when it is not there.
+    static std::string locate(DirLister& lister, const std::string& dir, const std::string& programdir);
 
     SettingsStore& m_settings;
     Feedback& m_feedback;
@@ -51,6 +73,13 @@ private:
     FindHelpPrompt& m_prompt;
     QPointer<QWidget> m_owner;
     std::string m_programdir;
+    ListerFactory m_lister;
+    QString m_keyword;
+    bool m_asking = false;
+    // Counts look-ups, so that a superseded one changes no directory when it gets to run at all.
+    std::shared_ptr<std::atomic<unsigned>> m_looks = std::make_shared<std::atomic<unsigned>>(0);
+    QObject m_receiver;
+    BackgroundCall m_look { &m_receiver };
 };
 
 } // namespace qv

@@ -3,7 +3,6 @@
 #include "DirectoryList.h"
 #include "DriveSelector.h"
 #include "HelpLauncher.h"
-#include "PathJoin.h"
 #include "Placement.h"
 
 #include <QKeyEvent>
@@ -11,7 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
-#include <sys/stat.h>
+#include <algorithm>
 
 namespace qv {
 
@@ -30,10 +29,11 @@ QLabel* heading(const QString& text, int points, QWidget* parent)
 
 } // namespace
 
-TQVFindHelp::TQVFindHelp(QWidget* parent, std::string mountinfo, std::string startdir)
+TQVFindHelp::TQVFindHelp(
+    QWidget* parent, std::string mountinfo, std::string startdir, DirectoryList::ListerFactory lister)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_drive(new DriveSelector(this, std::move(mountinfo)))
-    , m_directory(new DirectoryList(this))
+    , m_directory(new DirectoryList(this, std::move(lister)))
     , m_files(new QListWidget(this))
     , m_ok(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this))
     , m_cancel(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this))
@@ -83,6 +83,7 @@ TQVFindHelp::TQVFindHelp(QWidget* parent, std::string mountinfo, std::string sta
 
     connect(m_drive, &DriveSelector::drivechanged, this, &TQVFindHelp::QVFHDriveChange);
     connect(m_directory, &DirectoryList::directorychanged, this, &TQVFindHelp::QVFHDirectoryChange);
+    connect(m_directory, &DirectoryList::listed, this, &TQVFindHelp::showfiles);
     connect(m_ok, &QPushButton::clicked, this, &TQVFindHelp::QVFHOKbtnClick);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_directory->installEventFilter(this);
@@ -91,7 +92,9 @@ TQVFindHelp::TQVFindHelp(QWidget* parent, std::string mountinfo, std::string sta
 
 bool TQVFindHelp::ask()
 {
-    m_drive->reload(); // discs come and go between uses
+    m_drive->reload(); // discs come and go between uses, and so does the help file
+    showlistdrive(*m_drive, *m_directory);
+    m_directory->reread();
     showfiles();
     m_directory->setFocus(); // each use starts in the list, so Enter means OK, not a button clicked last time
     placeon(screensize());
@@ -119,30 +122,30 @@ void TQVFindHelp::QVFHDirectoryChange()
     showfiles();
 }
 
+// The highlighted row is what the user points at, with the keyboard too: it is opened and confirmed.
 void TQVFindHelp::QVFHOKbtnClick()
 {
+    m_directory->openhighlighted();
     accept();
 }
 
-// The file box lists the help file of the open directory, and nothing else.
+// The file box lists the help file of the open directory, and nothing else; it is empty until the
+// directory's listing has come back.
 void TQVFindHelp::showfiles()
 {
     m_files->clear();
-    const std::string& dir = m_directory->directory();
-    if (dir.empty())
-        return;
     const std::string name(HelpLauncher::FileName);
-    struct stat st;
-    if (::stat(joinpath(dir, name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+    const std::vector<std::string>& files = m_directory->files();
+    if (std::find(files.begin(), files.end(), name) != files.end())
         m_files->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
+// Enter in the directory list presses OK, the default button, as everywhere else in the dialog.
 bool TQVFindHelp::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_directory && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            && m_directory->highlighted() == m_directory->directory()) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             m_ok->click();
             return true;
         }

@@ -1,7 +1,6 @@
 #include "MountTable.h"
 
 #include <algorithm>
-#include <array>
 #include <fstream>
 #include <sstream>
 
@@ -50,18 +49,6 @@ std::vector<MountEntry> readmounts(const std::string& mountinfo)
         entries.push_back(std::move(e));
     }
     return entries;
-}
-
-bool isvirtualfs(std::string_view fstype)
-{
-    static constexpr std::array<std::string_view, 24> pseudo
-        = { "proc", "sysfs", "cgroup", "cgroup2", "devpts", "devtmpfs", "mqueue", "debugfs", "tracefs", "securityfs",
-              "pstore", "bpf", "configfs", "fusectl", "hugetlbfs", "autofs", "binfmt_misc", "efivarfs", "rpc_pipefs",
-              "nsfs", "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal", "squashfs" };
-    for (std::string_view p : pseudo)
-        if (fstype == p)
-            return true;
-    return false;
 }
 
 MountTable::MountTable(const std::vector<MountEntry>& entries)

@@ -18,10 +18,6 @@ struct MountEntry
 // Reads /proc/self/mountinfo (or the given file of that format). An unreadable file gives no entries.
 std::vector<MountEntry> readmounts(const std::string& mountinfo = "/proc/self/mountinfo");
 
-// True for kernel and pseudo file systems that hold no user files (proc, sysfs, cgroup, devpts, ...):
-// the drive selector leaves them out.
-bool isvirtualfs(std::string_view fstype);
-
 // The set of mount points, for the walker's "is this directory another file system?" test, which must
 // not touch the directory itself (a dead network mount would hang the walk).
 class MountTable

@@ -4,6 +4,7 @@
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
 #include "DirectoryList.h"
+#include "DriveSelector.h"
 #include "Feedback.h"
 #include "HelpViewerWindow.h"
 #include "Labels.h"
@@ -768,7 +769,9 @@ TEST(SelectDialog, EnterPressesOnlyTheFocusedButtonAndEscapeNone)
     ASSERT_TRUE(p.start());
     TQVForm2* d = p.select();
     DirectoryList* list = d->directorylist();
+    auto listed = [list] { return QTest::qWaitFor([list] { return !list->reading(); }); };
     list->setdirectory(root);
+    ASSERT_TRUE(listed());
 
     // Escape: nothing.
     QTest::keyClick(d, Qt::Key_Escape);
@@ -795,6 +798,7 @@ TEST(SelectDialog, EnterPressesOnlyTheFocusedButtonAndEscapeNone)
     p.action("QVMIselect")->trigger();
     ASSERT_TRUE(d->isVisible());
     EXPECT_EQ(list->directory(), root + "/sub");
+    ASSERT_TRUE(listed());
     list->setCurrentRow(list->count() - 1);
     p.button("QVF2selectbtn")->setFocus();
     QTest::keyClick(p.button("QVF2selectbtn"), Qt::Key_Return);
@@ -814,6 +818,51 @@ TEST(SelectDialog, TheRootIsSelectedWithItsSlashAndTheStatusLineShowsThePath)
     EXPECT_EQ(p.status()->text(), QStringLiteral("/"));
     ASSERT_TRUE(p.scanned());
     EXPECT_EQ(p.values.scanroot->name(), "/");
+}
+
+} // namespace
+
+namespace {
+
+TEST(SelectDialog, EachShowingStartsOnSelectAndAGoneDriveMovesSelectorAndListTogether)
+{
+    QTemporaryDir tmp;
+    const std::string root = tmp.path().toStdString();
+    QDir(tmp.path()).mkpath(QStringLiteral("disc/sub"));
+    const std::string disc = root + "/disc";
+    const QString table = tmp.filePath(QStringLiteral("mountinfo"));
+    auto mount = [&](bool withdisc) {
+        QFile f(table);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("24 1 8:1 / / rw - ext4 /dev/sda1 rw\n");
+        if (withdisc)
+            f.write(("30 24 0:33 / " + disc + " rw - vfat /dev/sdb1 rw\n").c_str());
+    };
+    mount(true);
+    TQVForm2 d(nullptr, table.toStdString());
+    DirectoryList* list = d.directorylist();
+    d.driveselector()->setdrive(disc);
+    list->setdrive(disc);
+    list->setdirectory(disc + "/sub");
+    auto* select = d.findChild<QPushButton*>(QStringLiteral("QVF2selectbtn"));
+
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    EXPECT_EQ(d.focusWidget(), select);
+    EXPECT_TRUE(d.testAttribute(Qt::WA_KeyboardFocusChange)); // its focus frame is drawn
+    EXPECT_EQ(d.driveselector()->drive(), disc);
+    EXPECT_EQ(list->directory(), disc + "/sub");
+
+    // Hidden with the focus elsewhere; the disc goes before the next showing.
+    d.driveselector()->setFocus();
+    d.hide();
+    mount(false);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    EXPECT_EQ(d.focusWidget(), select);
+    EXPECT_EQ(d.driveselector()->drive(), "/");
+    EXPECT_EQ(list->drive(), "/");
+    EXPECT_EQ(list->rowpaths().front(), "/");
 }
 
 } // namespace

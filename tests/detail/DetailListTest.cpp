@@ -25,6 +25,7 @@
 #include <sys/stat.h>
 
 using namespace qv;
+using qv::test::Gate;
 using qv::test::GatedLister;
 
 namespace {

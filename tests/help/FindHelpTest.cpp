@@ -1,6 +1,7 @@
 #include "DirectoryList.h"
 #include "DriveSelector.h"
 #include "Feedback.h"
+#include "Gate.h"
 #include "HelpLauncher.h"
 #include "HelpViewer.h"
 #include "Placement.h"
@@ -18,6 +19,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace qv;
 
@@ -60,11 +62,17 @@ protected:
         return names;
     }
     static DirectoryList* dirs(TQVFindHelp& d) { return d.findChild<DirectoryList*>(QStringLiteral("QVFHDirectory")); }
+    // Waits until the directory list's listing, and with it the file box, is in.
+    static void settle(TQVFindHelp& d)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dirs(d)->reading(); }));
+    }
     static DriveSelector* drives(TQVFindHelp& d) { return d.findChild<DriveSelector*>(QStringLiteral("QVFHDrive")); }
 
     // Double-clicks the directory list's row for dir.
     static void open(TQVFindHelp& dialog, const std::string& dir)
     {
+        settle(dialog);
         DirectoryList* list = dirs(dialog);
         const auto rows = list->rowpaths();
         const auto it = std::find(rows.begin(), rows.end(), dir);
@@ -73,19 +81,45 @@ protected:
         const QPoint at = list->visualItemRect(item).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        settle(dialog);
     }
 
-    // Runs fn inside the modal loop of the next ask(); cancels it should fn leave it open.
+    // Runs fn inside the modal loop of the dialog's next showing; cancels it should fn leave it open.
     static void duringask(TQVFindHelp& dialog, std::function<void()> fn)
     {
-        QTimer::singleShot(0, &dialog, [&dialog, fn] {
-            fn();
-            QTimer::singleShot(2000, &dialog, [&dialog] {
-                if (dialog.isVisible())
-                    dialog.reject();
+        auto* watcher = new ShowWatcher(&dialog, [&dialog, fn] {
+            QTimer::singleShot(0, &dialog, [&dialog, fn] {
+                fn();
+                QTimer::singleShot(2000, &dialog, [&dialog] {
+                    if (dialog.isVisible())
+                        dialog.reject();
+                });
             });
         });
+        dialog.installEventFilter(watcher);
     }
+
+    // Calls its function once, when the dialog it watches is next shown.
+    class ShowWatcher : public QObject
+    {
+    public:
+        ShowWatcher(QObject* parent, std::function<void()> fn)
+            : QObject(parent)
+            , m_fn(std::move(fn))
+        {
+        }
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && m_fn) {
+                std::exchange(m_fn, nullptr)();
+                deleteLater();
+            }
+            return false;
+        }
+
+    private:
+        std::function<void()> m_fn;
+    };
 
     QTemporaryDir tree;
     std::string mountinfo;
@@ -121,6 +155,7 @@ TEST_F(FindHelpTest, Layout)
 TEST_F(FindHelpTest, FirstShowsTheStartDirectoryAndTheFileBoxFollowsTheOpenDirectory)
 {
     TQVFindHelp dialog(nullptr, mountinfo, path("start"));
+    settle(dialog);
     EXPECT_EQ(dialog.directory(), path("start"));
     EXPECT_EQ(drives(dialog)->drive(), "/");
     EXPECT_TRUE(files(dialog).isEmpty());
@@ -138,6 +173,7 @@ TEST_F(FindHelpTest, FirstShowsTheStartDirectoryAndTheFileBoxFollowsTheOpenDirec
 TEST_F(FindHelpTest, ChangingTheDriveMovesTheListAndTheFileBox)
 {
     TQVFindHelp dialog(nullptr, mountinfo, path("second/help"));
+    settle(dialog);
     DriveSelector* drive = drives(dialog);
     EXPECT_EQ(drive->drive(), path("second"));
     EXPECT_EQ(files(dialog), QStringList { QStringLiteral("Quorvane.hlp") });
@@ -145,12 +181,14 @@ TEST_F(FindHelpTest, ChangingTheDriveMovesTheListAndTheFileBox)
     // The user picks "/" in the combo box (the first row).
     drive->setFocus();
     QTest::keyClick(drive, Qt::Key_Up);
+    settle(dialog);
     EXPECT_EQ(drive->drive(), "/");
     EXPECT_EQ(dialog.directory(), "/");
     EXPECT_TRUE(files(dialog).isEmpty());
 
     // Back on the other drive, its directory last open returns.
     QTest::keyClick(drive, Qt::Key_Down);
+    settle(dialog);
     EXPECT_EQ(drive->drive(), path("second"));
     EXPECT_EQ(dialog.directory(), path("second/help"));
     EXPECT_EQ(files(dialog), QStringList { QStringLiteral("Quorvane.hlp") });
@@ -204,30 +242,68 @@ TEST_F(FindHelpTest, AskIsModalCentredAndEndsByItsKeysAndButtons)
     EXPECT_EQ(truncated, QPoint(20, 3));
 }
 
-TEST_F(FindHelpTest, EnterInTheDirectoryListOpensTheRowThenConfirms)
+TEST_F(FindHelpTest, EnterPressesOkInTheListsTooAndConfirmsTheHighlightedRow)
 {
     TQVFindHelp dialog(nullptr, mountinfo, path("start"));
-    std::string afterfirst;
-    QStringList filesafterfirst;
-    bool openafterfirst = false;
+    settle(dialog);
+    const struct
+    {
+        const char* what;
+        bool inlist;
+        const char* highlight;
+    } cases[] = {
+        { "in the directory list, on the open directory", true, "start" },
+        { "in the directory list, on a row only highlighted", true, "start/docs" },
+        { "in the drive selector", false, "start/docs" },
+    };
+    for (const auto& c : cases) {
+        bool stillopen = true;
+        duringask(dialog, [&] {
+            settle(dialog);
+            DirectoryList* list = dirs(dialog);
+            const auto rows = list->rowpaths();
+            const auto it = std::find(rows.begin(), rows.end(), path(c.highlight));
+            ASSERT_NE(it, rows.end());
+            list->setCurrentRow(static_cast<int>(it - rows.begin()));
+            QWidget* focus = c.inlist ? static_cast<QWidget*>(list) : drives(dialog);
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_Return);
+            stillopen = dialog.isVisible();
+        });
+        EXPECT_TRUE(dialog.ask()) << c.what;
+        EXPECT_FALSE(stillopen) << c.what;
+        EXPECT_EQ(dialog.directory(), path(c.highlight)) << c.what;
+        open(dialog, path("start"));
+    }
+}
+
+TEST_F(FindHelpTest, AHangingReadLeavesTheDialogAnswering)
+{
+    test::HangingLister lister;
+    lister.hang(path("start/docs"));
+    TQVFindHelp dialog(nullptr, mountinfo, path("start"), lister.factory());
+    settle(dialog);
+    bool reading = false;
+    QStringList shown;
     duringask(dialog, [&] {
+        settle(dialog);
         DirectoryList* list = dirs(dialog);
-        list->setFocus();
         const auto rows = list->rowpaths();
         const auto it = std::find(rows.begin(), rows.end(), path("start/docs"));
         ASSERT_NE(it, rows.end());
-        list->setCurrentRow(static_cast<int>(it - rows.begin()));
-        QTest::keyClick(list, Qt::Key_Return);
-        afterfirst = dialog.directory();
-        filesafterfirst = files(dialog);
-        openafterfirst = dialog.isVisible();
-        QTest::keyClick(list, Qt::Key_Return);
+        const QPoint at = list->visualItemRect(list->item(static_cast<int>(it - rows.begin()))).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        lister.waitforhung(1);
+        reading = list->reading();
+        shown = files(dialog);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("BitBtn2")), Qt::LeftButton);
     });
-    EXPECT_TRUE(dialog.ask());
-    EXPECT_EQ(afterfirst, path("start/docs"));
-    EXPECT_EQ(filesafterfirst, QStringList { QStringLiteral("Quorvane.hlp") });
-    EXPECT_TRUE(openafterfirst);
+    EXPECT_FALSE(dialog.ask());
+    EXPECT_TRUE(reading);
+    EXPECT_TRUE(shown.isEmpty()); // not known yet
     EXPECT_EQ(dialog.directory(), path("start/docs"));
+    lister.release();
 }
 
 TEST_F(FindHelpTest, KeepsItsDirectoryBetweenUsesAndRereadsTheFileBox)
@@ -243,6 +319,7 @@ TEST_F(FindHelpTest, KeepsItsDirectoryBetweenUsesAndRereadsTheFileBox)
     touch("start/other/Quorvane.hlp");
     QStringList shown;
     duringask(dialog, [&] {
+        settle(dialog);
         shown = files(dialog);
         dialog.reject();
     });
@@ -296,6 +373,7 @@ TEST_F(FindHelpTest, TheLauncherStoresWhatTheUserPicks)
         };
         duringask(dialog, step);
         launcher.showhelp(QStringLiteral("Main"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !launcher.busy(); }));
         EXPECT_EQ(asks, 1);
         ASSERT_EQ(viewer.paths.size(), 1u);
         EXPECT_EQ(viewer.paths[0], path("start/docs") + "/Quorvane.hlp");

@@ -2,6 +2,7 @@
 
 #include "Feedback.h"
 #include "FindHelpPrompt.h"
+#include "Gate.h"
 #include "HelpViewer.h"
 #include "RegFileStore.h"
 #include "SettingsStore.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdlib>
 #include <deque>
 #include <functional>
@@ -125,10 +127,17 @@ protected:
         return dir;
     }
 
-    HelpLauncher launcher(const std::string& programdir = {})
+    HelpLauncher launcher(const std::string& programdir = {}, HelpLauncher::ListerFactory lister = {})
     {
-        return HelpLauncher(*store, feedback, viewer, prompt, nullptr, programdir);
+        return HelpLauncher(*store, feedback, viewer, prompt, nullptr, programdir, std::move(lister));
     }
+    // A help request, to its end: the look-ups run on workers, the rest when they are back.
+    static void help(HelpLauncher& launcher, const char* keyword)
+    {
+        launcher.showhelp(QString::fromUtf8(keyword));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !launcher.busy(); })) << keyword;
+    }
+    static void help(HelpLauncher&& launcher, const char* keyword) { help(launcher, keyword); }
 
     std::optional<std::string> storedvalue()
     {
@@ -155,9 +164,9 @@ TEST_F(HelpLauncherTest, FileInTheCurrentDirectoryOpensAtOnceWithEachCallersKeyw
 {
     const std::string here = makedir("here", true);
     ASSERT_EQ(::chdir(here.c_str()), 0);
-    HelpLauncher help = launcher();
+    HelpLauncher same = launcher();
     for (const char* keyword : { "Main", "File Menu", "Change Colour Range" })
-        help.showhelp(QString::fromUtf8(keyword));
+        help(same, keyword);
 
     EXPECT_EQ(prompt.asks, 0);
     ASSERT_EQ(viewer.calls.size(), 3u);
@@ -179,7 +188,7 @@ TEST_F(HelpLauncherTest, NoFileAndCancelStoresNothingAndSaysNothing)
     const std::string empty = makedir("empty", false);
     const std::string program = makedir("program", false);
     ASSERT_EQ(::chdir(empty.c_str()), 0);
-    launcher(program).showhelp(QStringLiteral("Main"));
+    help(launcher(program), "Main");
 
     EXPECT_EQ(prompt.asks, 1);
     EXPECT_TRUE(viewer.calls.empty());
@@ -200,8 +209,8 @@ TEST_F(HelpLauncherTest, AWrongDirectoryIsStoredAndAskedAgainUntilTheRightOne)
     std::vector<std::optional<std::string>> storedatask;
     prompt.onask = [&] { storedatask.push_back(storedvalue()); };
 
-    HelpLauncher help = launcher();
-    help.showhelp(QStringLiteral("File Menu"));
+    HelpLauncher same = launcher();
+    help(same, "File Menu");
 
     EXPECT_EQ(prompt.asks, 2);
     ASSERT_EQ(storedatask.size(), 2u);
@@ -216,7 +225,7 @@ TEST_F(HelpLauncherTest, AWrongDirectoryIsStoredAndAskedAgainUntilTheRightOne)
 
     // The next request, from anywhere, opens directly.
     ASSERT_EQ(::chdir(empty.c_str()), 0);
-    help.showhelp(QStringLiteral("Change Colour Range"));
+    help(same, "Change Colour Range");
     EXPECT_EQ(prompt.asks, 2);
     ASSERT_EQ(viewer.calls.size(), 2u);
     EXPECT_EQ(viewer.calls[1].path, right + "/Quorvane.hlp");
@@ -244,7 +253,7 @@ TEST_F(HelpLauncherTest, AStoredDirectoryWithoutTheFileBringsTheDialog)
         ASSERT_EQ(::chdir(start.c_str()), 0);
         store->writeString(ValuesKey, "HelpDirectory", c.stored);
         const int asks = prompt.asks;
-        launcher(program).showhelp(QStringLiteral("Main"));
+        help(launcher(program), "Main");
         EXPECT_EQ(prompt.asks, asks + 1) << c.what;
         EXPECT_TRUE(viewer.calls.empty()) << c.what;
         EXPECT_EQ(cwd(), c.entered ? c.stored : start) << c.what;
@@ -259,7 +268,7 @@ TEST_F(HelpLauncherTest, AnEmptyValueMeansNoDirectory)
     const std::string here = makedir("here", true);
     ASSERT_EQ(::chdir(here.c_str()), 0);
     store->writeString(ValuesKey, "HelpDirectory", "");
-    launcher().showhelp(QStringLiteral("Main"));
+    help(launcher(), "Main");
     EXPECT_EQ(prompt.asks, 0);
     ASSERT_EQ(viewer.calls.size(), 1u);
     EXPECT_EQ(viewer.calls[0].path, here + "/Quorvane.hlp");
@@ -270,7 +279,7 @@ TEST_F(HelpLauncherTest, WithNoDirectorySetTheProgramsOwnCopyServes)
     const std::string empty = makedir("empty", false);
     const std::string program = makedir("program", true);
     ASSERT_EQ(::chdir(empty.c_str()), 0);
-    launcher(program).showhelp(QStringLiteral("Main"));
+    help(launcher(program), "Main");
     EXPECT_EQ(prompt.asks, 0);
     ASSERT_EQ(viewer.calls.size(), 1u);
     EXPECT_EQ(viewer.calls[0].path, program + "/Quorvane.hlp");
@@ -280,9 +289,65 @@ TEST_F(HelpLauncherTest, WithNoDirectorySetTheProgramsOwnCopyServes)
     // A copy in the current directory comes first.
     const std::string here = makedir("here", true);
     ASSERT_EQ(::chdir(here.c_str()), 0);
-    launcher(program).showhelp(QStringLiteral("Main"));
+    help(launcher(program), "Main");
     ASSERT_EQ(viewer.calls.size(), 2u);
     EXPECT_EQ(viewer.calls[1].path, here + "/Quorvane.hlp");
+}
+
+TEST_F(HelpLauncherTest, TheInstalledDataDirectoryServesWhereverThePrefixWasMoved)
+{
+    const std::string empty = makedir("empty", false);
+    const std::string bin = makedir("opt/moved/bin", false);
+    const std::string data = makedir("opt/moved/share/quorvane", true);
+    ASSERT_EQ(::chdir(empty.c_str()), 0);
+    help(launcher(bin), "Main");
+    EXPECT_EQ(prompt.asks, 0);
+    ASSERT_EQ(viewer.calls.size(), 1u);
+    EXPECT_EQ(viewer.calls[0].path, data + "/Quorvane.hlp");
+    EXPECT_TRUE(viewer.calls[0].fileexisted);
+
+    // A copy next to the executable (a build tree) comes before it.
+    const std::string build = makedir("build/bin", true);
+    makedir("build/share/quorvane", true);
+    help(launcher(build), "Main");
+    ASSERT_EQ(viewer.calls.size(), 2u);
+    EXPECT_EQ(viewer.calls[1].path, build + "/Quorvane.hlp");
+
+    // A stored directory is not overruled by either.
+    store->writeString(ValuesKey, "HelpDirectory", empty);
+    help(launcher(bin), "Main");
+    EXPECT_EQ(prompt.asks, 1);
+    EXPECT_EQ(viewer.calls.size(), 2u);
+}
+
+TEST_F(HelpLauncherTest, ALookUpThatHangsHoldsUpNothingAndALaterRequestReplacesIt)
+{
+    const std::string dead = makedir("dead", true);
+    const std::string right = makedir("right", true);
+    test::HangingLister lister;
+    lister.hang(dead);
+    HelpLauncher same = launcher({}, lister.factory());
+    store->writeString(ValuesKey, "HelpDirectory", dead);
+    same.showhelp(QStringLiteral("Main"));
+    lister.waitforhung(1);
+    EXPECT_TRUE(same.busy());
+    EXPECT_TRUE(viewer.calls.empty());
+    EXPECT_EQ(prompt.asks, 0);
+
+    // The user points elsewhere and asks again: that request is served while the first still hangs.
+    store->writeString(ValuesKey, "HelpDirectory", right);
+    help(same, "File Menu");
+    ASSERT_EQ(viewer.calls.size(), 1u);
+    EXPECT_EQ(viewer.calls[0].path, right + "/Quorvane.hlp");
+
+    // Once the hung look-up returns, nothing comes of it.
+    lister.release();
+    help(same, "Change Colour Range");
+    QCoreApplication::processEvents();
+    ASSERT_EQ(viewer.calls.size(), 2u);
+    EXPECT_EQ(viewer.calls[1].keyword, QStringLiteral("Change Colour Range"));
+    EXPECT_EQ(prompt.asks, 0);
+    EXPECT_EQ(cwd(), right);
 }
 
 TEST_F(HelpLauncherTest, ARelativeDirectoryIsHandedOnAsAnAbsolutePath)
@@ -290,7 +355,7 @@ TEST_F(HelpLauncherTest, ARelativeDirectoryIsHandedOnAsAnAbsolutePath)
     const std::string docs = makedir("docs", true);
     ASSERT_EQ(::chdir(tree.path().toLocal8Bit().constData()), 0);
     store->writeString(ValuesKey, "HelpDirectory", "docs");
-    launcher().showhelp(QStringLiteral("Main"));
+    help(launcher(), "Main");
     ASSERT_EQ(viewer.calls.size(), 1u);
     EXPECT_EQ(viewer.calls[0].path, docs + "/Quorvane.hlp");
     EXPECT_TRUE(viewer.calls[0].fileexisted);
@@ -301,7 +366,7 @@ TEST_F(HelpLauncherTest, ANonStringValueEndsTheRequestWithTheErrorReport)
     const std::string here = makedir("here", true);
     ASSERT_EQ(::chdir(here.c_str()), 0);
     store->writeInteger(ValuesKey, "HelpDirectory", 7);
-    launcher().showhelp(QStringLiteral("Main"));
+    help(launcher(), "Main");
     ASSERT_EQ(feedback.reports.size(), 1u);
     EXPECT_EQ(feedback.reports[0], QStringLiteral("Invalid data type for 'HelpDirectory'"));
     EXPECT_EQ(prompt.asks, 0);
@@ -319,7 +384,7 @@ TEST_F(HelpLauncherTest, AFailedWriteEndsTheRequestWithTheErrorReport)
     const std::string right = makedir("right", true);
     ASSERT_EQ(::chdir(empty.c_str()), 0);
     prompt.answers = { { true, right } };
-    launcher().showhelp(QStringLiteral("Main"));
+    help(launcher(), "Main");
     ASSERT_EQ(feedback.reports.size(), 1u);
     EXPECT_EQ(feedback.reports[0], QStringLiteral("Failed to set data for 'HelpDirectory'"));
     EXPECT_EQ(prompt.asks, 1);
@@ -331,7 +396,7 @@ TEST_F(HelpLauncherTest, AViewerThatFailsSaysCouldNotCreateProcess)
     const std::string here = makedir("here", true);
     ASSERT_EQ(::chdir(here.c_str()), 0);
     viewer.result = false;
-    launcher().showhelp(QStringLiteral("Main"));
+    help(launcher(), "Main");
     ASSERT_EQ(viewer.calls.size(), 1u);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0], QStringLiteral("Could not create process"));

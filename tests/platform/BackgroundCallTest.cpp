@@ -7,13 +7,17 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <optional>
 #include <string>
 
 using namespace qv;
 
 namespace {
+
+using test::Gate;
 
 // A work that is done is delivered after at most a few event-loop turns; these wait for that.
 bool delivered(const std::optional<std::string>& got)

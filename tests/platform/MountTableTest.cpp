@@ -75,12 +75,3 @@ TEST(MountTable, TheSystemTableHasTheRoot)
     ASSERT_FALSE(entries.empty());
     EXPECT_TRUE(MountTable::load().ismountpoint("/"));
 }
-
-TEST(MountTable, PseudoFileSystems)
-{
-    for (const char* fs : { "proc", "sysfs", "cgroup2", "devpts", "tmpfs", "ext4", "vfat", "fuse.sshfs", "" }) {
-        const std::string_view name(fs);
-        const bool pseudo = name == "proc" || name == "sysfs" || name == "cgroup2" || name == "devpts";
-        EXPECT_EQ(isvirtualfs(name), pseudo) << fs;
-    }
-}

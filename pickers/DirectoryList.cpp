@@ -3,16 +3,17 @@
 #include "DisplayText.h"
 #include "NodeImages.h"
 #include "PathJoin.h"
+#include "PosixDirLister.h"
 
+#include <QAbstractItemView>
 #include <QCollator>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPixmap>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <algorithm>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace qv {
 namespace {
@@ -37,12 +38,25 @@ public:
     {
         return QStyledItemDelegate::sizeHint(option, index) + QSize(index.data(LevelRole).toInt() * Step, 0);
     }
+    // A row too narrow for its name shows the whole name as its tooltip.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+        const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        if (sizeHint(option, index).width() > option.rect.width())
+            QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view, option.rect);
+        else
+            QToolTip::hideText();
+        return true;
+    }
 };
 
 } // namespace
 
-DirectoryList::DirectoryList(QWidget* parent)
+DirectoryList::DirectoryList(QWidget* parent, ListerFactory lister)
     : QListWidget(parent)
+    , m_lister(lister ? std::move(lister) : ListerFactory([] { return std::make_unique<PosixDirLister>(); }))
 {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -67,26 +81,18 @@ std::string DirectoryList::normalised(const std::string& dir)
     return out;
 }
 
-std::vector<std::string> DirectoryList::subdirectories(const std::string& dir)
+DirectoryList::Contents DirectoryList::read(DirLister& lister, const std::string& dir)
 {
+    Contents contents;
     std::vector<std::string> names;
-    DIR* listing = opendir(dir.c_str());
-    if (!listing)
-        return names;
-    const int fd = dirfd(listing);
-    while (const dirent* e = readdir(listing)) {
-        const std::string_view name(e->d_name);
-        if (name == "." || name == "..")
-            continue;
-        bool isdir = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN) {
-            struct stat st;
-            isdir = fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    if (const std::unique_ptr<DirListing> listing = lister.open(dir)) {
+        DirEntry e;
+        while (listing->next(e)) {
+            if (e.name == "." || e.name == "..")
+                continue;
+            (e.isdir ? names : contents.files).emplace_back(e.name);
         }
-        if (isdir)
-            names.emplace_back(name);
     }
-    closedir(listing);
 
     const QCollator collator = englishcollator();
     struct Keyed
@@ -102,10 +108,10 @@ std::vector<std::string> DirectoryList::subdirectories(const std::string& dir)
         const int c = a.key.compare(b.key);
         return c != 0 ? c < 0 : a.name < b.name;
     });
-    names.clear();
+    contents.subdirectories.reserve(keyed.size());
     for (Keyed& k : keyed)
-        names.push_back(std::move(k.name));
-    return names;
+        contents.subdirectories.push_back(std::move(k.name));
+    return contents;
 }
 
 void DirectoryList::setdrive(const std::string& root)
@@ -127,14 +133,8 @@ void DirectoryList::setdirectory(const std::string& dir)
     m_lastdir[m_root] = d;
 
     clear();
+    m_files.clear();
     const QIcon open(QPixmap::fromImage(nodeimage(1, devicePixelRatioF())));
-    const QIcon closed(QPixmap::fromImage(nodeimage(0, devicePixelRatioF())));
-    auto addrow = [this](const QIcon& icon, const QString& text, const std::string& path, int level) {
-        auto* item = new QListWidgetItem(icon, text, this);
-        item->setData(PathRole, QByteArray::fromStdString(path));
-        item->setData(LevelRole, level);
-        return item;
-    };
 
     // The path rows: the root, then each component below it.
     addrow(open, displaytext(m_root), m_root, 0);
@@ -145,13 +145,54 @@ void DirectoryList::setdirectory(const std::string& dir)
         addrow(open, displaytext(std::string_view(d).substr(pos + 1, end - pos - 1)), d.substr(0, end), ++level);
         pos = end;
     }
+    m_pathrows = count();
     QListWidgetItem* current = item(count() - 1);
-
-    const std::string base = d == "/" ? std::string() : d;
-    for (const std::string& name : subdirectories(d))
-        addrow(closed, displaytext(name), base + "/" + name, level + 1);
     setCurrentItem(current);
     scrollToItem(current);
+    startread();
+}
+
+void DirectoryList::reread()
+{
+    if (m_dir.empty())
+        return;
+    // Only the subdirectory rows go: the path rows and the highlight stay.
+    while (count() > m_pathrows)
+        delete takeItem(count() - 1);
+    m_files.clear();
+    startread();
+}
+
+void DirectoryList::startread()
+{
+    viewport()->setCursor(Qt::BusyCursor);
+    m_read.start<Contents>(
+        [lister = m_lister, dir = m_dir] {
+            const std::unique_ptr<DirLister> l = lister();
+            return read(*l, dir);
+        },
+        [this](Contents& contents) { showcontents(contents); });
+}
+
+// Adds the subdirectory rows below the open directory's row, which keeps the highlight it had.
+void DirectoryList::showcontents(Contents& contents)
+{
+    viewport()->unsetCursor();
+    const QIcon closed(QPixmap::fromImage(nodeimage(0, devicePixelRatioF())));
+    const std::string base = m_dir == "/" ? std::string() : m_dir;
+    const int level = item(m_pathrows - 1)->data(LevelRole).toInt() + 1;
+    for (const std::string& name : contents.subdirectories)
+        addrow(closed, displaytext(name), base + "/" + name, level);
+    m_files = std::move(contents.files);
+    emit listed();
+}
+
+QListWidgetItem* DirectoryList::addrow(const QIcon& icon, const QString& text, const std::string& path, int level)
+{
+    auto* item = new QListWidgetItem(icon, text, this);
+    item->setData(PathRole, QByteArray::fromStdString(path));
+    item->setData(LevelRole, level);
+    return item;
 }
 
 std::string DirectoryList::highlighted() const

@@ -9,9 +9,15 @@
 
 namespace qv {
 
-// The drive combo box: one row per mounted real file system (pseudo file systems such as proc or sysfs
-// left out), by mount point. Built from the mount table alone: no volume is queried, so a dead network
-// mount cannot hang the window.
+class DirectoryList;
+
+// True for a mount a user would call a drive: a file system that holds user data (disc-backed, removable,
+// network; tmpfs only where users keep files), not a pseudo file system of the kernel, nothing below
+// /proc or /sys, and no container engine's overlay below /var/lib.
+bool holdsuserdata(const MountEntry& mount);
+
+// The drive combo box: one row per mounted file system that holds user data, by mount point. Built from
+// the mount table alone: no volume is queried, so a dead network mount cannot hang the window.
 class DriveSelector : public QComboBox
 {
     Q_OBJECT
@@ -37,5 +43,9 @@ signals:
 private:
     std::string m_mountinfo;
 };
+
+// After a reload of drives: shows the list's drive in the selector, or, when that drive has gone, moves
+// both to the listed drive that now holds its mount point (the selector's first drive if none does).
+void showlistdrive(DriveSelector& drives, DirectoryList& list);
 
 } // namespace qv
