@@ -3,6 +3,7 @@
 #include "DirectoryList.h"
 #include "DriveSelector.h"
 #include "HelpLauncher.h"
+#include "PathJoin.h"
 #include "Placement.h"
 
 #include <QKeyEvent>
