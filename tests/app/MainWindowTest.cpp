@@ -40,10 +40,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -237,6 +239,67 @@ TEST(MainWindowStartup, AValueOfTheWrongTypeIsReportedOnceAndKeepsItsDefault)
     ASSERT_TRUE(QTest::qWaitForWindowActive(p.main.get()));
     QCoreApplication::processEvents();
     EXPECT_EQ(p.feedback.errors.size(), 3);
+}
+
+TEST(MainWindowStartup, AnUnreadableSettingsFileIsReportedOnceAndKeptAside)
+{
+    Program p("junk\n[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"Left\"=dword:00000064\n");
+    const QByteArray broken = p.regtext();
+    ASSERT_TRUE(p.start());
+    EXPECT_EQ(bounds(p.main.get()), QRect(22, 32, 703, 397));
+    ASSERT_EQ(p.feedback.errors.size(), 1) << p.feedback.errors.join(", ").toStdString();
+    const QString prefix = "The settings file " + p.regpath()
+        + " could not be read (line 3: neither key, value, comment nor blank). The default settings are used, and "
+          "the old file is kept as "
+        + p.regpath() + ".unreadable-";
+    EXPECT_TRUE(p.feedback.errors[0].startsWith(prefix)) << p.feedback.errors[0].toStdString();
+    QFile aside(p.feedback.errors[0].mid(prefix.size() - p.regpath().size() - 12));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly)) << aside.fileName().toStdString();
+    EXPECT_EQ(aside.readAll(), broken);
+
+    // The close saves afresh, keeping the old file where the report said.
+    p.main->close();
+    EXPECT_EQ(p.feedback.errors.size(), 1);
+    EXPECT_TRUE(p.regtext().startsWith("REGEDIT4\n"));
+    EXPECT_TRUE(aside.exists());
+}
+
+TEST(MainWindowStartup, AWindowSavedOffEveryScreenComesBackKeepingItsSize)
+{
+    const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
+    Program far("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n"
+                "\"Left\"=dword:00002710\n\"Top\"=dword:fffff000\n\"Width\"=dword:000001f4\n"
+                "\"Height\"=dword:0000012c\n");
+    ASSERT_TRUE(far.start());
+    const QRect b = bounds(far.main.get());
+    EXPECT_EQ(b.size(), QSize(500, 300));
+    EXPECT_TRUE(primary.contains(b)) << b.x() << "," << b.y();
+
+    // Partly on a screen: as stored.
+    const int left = primary.right() - 99;
+    char value[16];
+    std::snprintf(value, sizeof value, "%08x", unsigned(left));
+    Program partly(
+        "[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"Left\"=dword:" + std::string(value) + "\n");
+    ASSERT_TRUE(partly.start());
+    EXPECT_EQ(bounds(partly.main.get()).topLeft(), QPoint(left, 32));
+}
+
+TEST(Placement, OnlyAWindowOffEveryScreenIsMovedIntoThePrimary)
+{
+    const QList<QRect> screens = { QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024) };
+    const QRect primary(0, 0, 1920, 1040); // less its panel
+    const std::vector<std::pair<QRect, QRect>> cases = {
+        { QRect(100, 100, 700, 400), QRect(100, 100, 700, 400) },
+        { QRect(3000, 900, 700, 400), QRect(3000, 900, 700, 400) }, // partly on the second screen
+        { QRect(-699, -399, 700, 400), QRect(-699, -399, 700, 400) }, // one pixel on
+        { QRect(-700, 50, 700, 400), QRect(0, 50, 700, 400) }, { QRect(3200, 50, 700, 400), QRect(1220, 50, 700, 400) },
+        { QRect(500, 1080, 700, 400), QRect(500, 640, 700, 400) },
+        { QRect(-5000, -5000, 700, 400), QRect(0, 0, 700, 400) },
+        { QRect(5000, 5000, 2500, 1500), QRect(0, 0, 2500, 1500) }, // larger than the screen: its corner on it
+    };
+    for (const auto& [window, want] : cases)
+        EXPECT_EQ(ontoscreens(window, screens, primary), want) << window.x() << "," << window.y();
 }
 
 TEST(MainWindowStartup, WhatIfMustBeAPositiveDecimalInteger)

@@ -5,9 +5,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -186,45 +189,6 @@ TEST_F(RegFileStoreTest, WritesTheRegedit4Layout)
         QStringList { "Quorvane.reg" });
 }
 
-TEST_F(RegFileStoreTest, KeysAndValueNamesIgnoreCase)
-{
-    RegFileStore store;
-    store.writeString(ColRangeSaveKey, "Name", "first");
-    EXPECT_TRUE(store.keyExists(ColRangeLoadKey));
-    EXPECT_TRUE(store.keyExists("software\\TAVENBROOK\\quorvane\\colrange"));
-    EXPECT_TRUE(store.valueExists(ColRangeLoadKey, "NAME"));
-    EXPECT_EQ(store.readString("SOFTWARE\\tavenbrook\\QUORVANE\\ColRange", "name"), "first");
-
-    // Rewriting under another spelling changes the one value and keeps the names as first written.
-    store.writeString(ColRangeLoadKey, "nAME", "second");
-    EXPECT_EQ(store.readString(ColRangeSaveKey, "Name"), "second");
-    const std::string text = readfile(file());
-    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Tavenbrook\\Quorvane\\ColRange]\n\"Name\"=\"second\"\n"),
-        std::string::npos)
-        << text;
-    EXPECT_EQ(text.find("SOFTWARE"), std::string::npos);
-    EXPECT_EQ(text.find("first"), std::string::npos);
-
-    // Only ASCII letters fold: other bytes must match exactly.
-    store.writeString(Values, "\xc3\xa9", "e acute");
-    EXPECT_FALSE(store.valueExists(Values, "\xc3\x89"));
-}
-
-TEST_F(RegFileStoreTest, KeysExistWithTheirParentsButNotByPrefix)
-{
-    RegFileStore store;
-    EXPECT_FALSE(store.keyExists(Values));
-    store.writeInteger(Values, "Top", 32);
-    EXPECT_TRUE(store.keyExists(Values));
-    EXPECT_TRUE(store.keyExists("SOFTWARE\\Tavenbrook\\Quorvane"));
-    EXPECT_TRUE(store.keyExists("Software"));
-    EXPECT_FALSE(store.keyExists("SOFTWARE\\Tavenbrook\\Quorv"));
-    EXPECT_FALSE(store.keyExists(ColRangeLoadKey));
-    EXPECT_FALSE(store.keyExists("SOFTWARE\\Tavenbrook\\Quorvane\\Values\\Sub"));
-    EXPECT_FALSE(store.keyExists(""));
-    EXPECT_FALSE(store.valueExists(ColRangeLoadKey, "Top"));
-}
-
 TEST_F(RegFileStoreTest, ReadsCreateNothing)
 {
     RegFileStore store;
@@ -322,39 +286,86 @@ TEST_F(RegFileStoreTest, FailedWritesSayFailedToSetData)
     EXPECT_EQ(entries(asdir, "Quorvane.reg."), QStringList());
 }
 
-TEST_F(RegFileStoreTest, TwoInstancesWritingAtOnceLoseNothing)
+// A batch of the four geometry values, all set to i, and a value of its own.
+SettingsBatch geometry(int i)
+{
+    SettingsBatch batch;
+    for (const char* name : { "Left", "Top", "Width", "Height" })
+        batch.writeInteger(Values, name, i);
+    batch.writeInteger(Values, "a" + std::to_string(i), i);
+    return batch;
+}
+
+// The eight colour values, all holding i, and a value of its own.
+SettingsBatch colours(int i)
+{
+    SettingsBatch batch;
+    for (int n = 0; n < 8; ++n)
+        batch.writeString(ColRangeSaveKey, std::to_string(n), std::to_string(i));
+    batch.writeString(ColRangeSaveKey, "b" + std::to_string(i), std::to_string(-i));
+    return batch;
+}
+
+// Whether the file as it stands holds whole batches only: all four geometry values alike, all eight
+// colour values alike.
+bool wholebatches(const std::string& path)
+{
+    std::string error;
+    const std::optional<RegDocument> doc = RegDocument::parse(readfile(path), error);
+    if (!doc)
+        return false;
+    auto same = [&](std::string_view key, const std::vector<std::string>& names) {
+        const RegDocument::Value* first = doc->find(key, names[0]);
+        for (const std::string& name : names) {
+            const RegDocument::Value* v = doc->find(key, name);
+            if (!first != !v || (v && (v->dword != first->dword || v->string != first->string)))
+                return false;
+        }
+        return true;
+    };
+    return same(Values, { "Left", "Top", "Width", "Height" })
+        && same(ColRangeLoadKey, { "0", "1", "2", "3", "4", "5", "6", "7" });
+}
+
+TEST_F(RegFileStoreTest, TwoInstancesWritingBatchesAtOnceLoseNothingAndMixNothing)
 {
     constexpr int PerWriter = 60;
     RegFileStore first, second;
     first.writeString(Values, "Anchor", "here");
     std::atomic<bool> done = false;
-    std::atomic<int> misses = 0;
+    std::atomic<int> misses = 0, mixes = 0;
     std::thread reader([&] {
         RegFileStore store;
         while (!done) {
             if (!store.valueExists(Values, "Anchor"))
                 ++misses;
+            if (!wholebatches(file()))
+                ++mixes;
         }
     });
     std::thread a([&] {
         for (int i = 0; i < PerWriter; ++i)
-            first.writeInteger(Values, "a" + std::to_string(i), i);
+            first.write(geometry(i));
     });
     std::thread b([&] {
         for (int i = 0; i < PerWriter; ++i)
-            second.writeString(ColRangeSaveKey, "b" + std::to_string(i), std::to_string(-i));
+            second.write(colours(i));
     });
     a.join();
     b.join();
     done = true;
     reader.join();
     EXPECT_EQ(misses, 0) << "a reader saw a file without the anchor value";
+    EXPECT_EQ(mixes, 0) << "a reader saw part of a batch";
 
     RegFileStore check;
     for (int i = 0; i < PerWriter; ++i) {
         EXPECT_EQ(check.readInteger(Values, "a" + std::to_string(i)), i);
         EXPECT_EQ(check.readString(ColRangeLoadKey, "b" + std::to_string(i)), std::to_string(-i));
     }
+    EXPECT_EQ(check.readInteger(Values, "Height"), PerWriter - 1);
+    EXPECT_EQ(check.readString(ColRangeLoadKey, "7"), std::to_string(PerWriter - 1));
+    EXPECT_EQ(entries(dir(), ""), QStringList { "Quorvane.reg" });
 }
 
 TEST_F(RegFileStoreTest, AnotherProcessWritingAtOnceLosesNothing)
@@ -402,20 +413,7 @@ TEST_F(RegFileStoreTest, UnreadableFilesAreReportedOnceAndKeptAside)
                         "ELF\x02\x01\x01\0\0\0garbage\xff\xfe",
                 20) },
         { "no header", "[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"Left\"=dword:00000016\n" },
-        { "another header", "Windows Registry Editor Version 5.00\n\n" },
         { "truncated string", GoodStart + "\"HelpDirectory\"=\"/usr/sh" },
-        { "truncated dword", GoodStart + "\"Left\"=dword:000" },
-        { "truncated name", GoodStart + "\"Lef" },
-        { "truncated key line", "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Tav" },
-        { "value outside a key", "REGEDIT4\n\n\"Left\"=dword:00000016\n" },
-        { "unknown line", GoodStart + "Left=22\n" },
-        { "unknown type", GoodStart + "\"Left\"=qword:0000000000000016\n" },
-        { "bad dword digit", GoodStart + "\"Left\"=dword:0000001g\n" },
-        { "long dword", GoodStart + "\"Left\"=dword:000000016\n" },
-        { "unknown escape", GoodStart + "\"HelpDirectory\"=\"C:\\Help\"\n" },
-        { "text after a string", GoodStart + "\"WhatIf\"=\"4\" junk\n" },
-        { "nul byte", GoodStart + std::string("\"WhatIf\"=\"4\0\"\n", 13) },
-        { "hex continued past the end", GoodStart + "\"Bin\"=hex:01,02,\\\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -480,73 +478,6 @@ TEST_F(RegFileStoreTest, HugeFileIsNotReadAndKeptAside)
     EXPECT_EQ(QFileInfo(QString::fromStdString(dir()) + "/" + aside[0]).size(), qint64(huge.size()));
 }
 
-TEST_F(RegFileStoreTest, LenientWhereSafeAndKeepsWhatItDoesNotKnow)
-{
-    const std::string original = "REGEDIT4\r\n"
-                                 "; written by hand\r\n"
-                                 "\r\n"
-                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\r\n"
-                                 "\"Left\"=dword:00000063\r\n"
-                                 "\r\n"
-                                 "[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\r\n"
-                                 "  \"Left\" = dword:0000ABCD  \r\n"
-                                 "\"Unknown\"=\"kept\"\r\n"
-                                 "@=\"default value\"\r\n"
-                                 "\"Bin\"=hex:01,02,\\\r\n"
-                                 "  03,04\r\n"
-                                 "\"Expand\"=hex(2):25,00,00,00\r\n"
-                                 "\t; a comment inside the key\r\n"
-                                 "\r\n"
-                                 "\r\n"
-                                 "[HKEY_CURRENT_USER\\Software\\Other\\Program]\r\n"
-                                 "\"Left\"=dword:00000001\r\n";
-    makefile(original);
-    RegFileStore store;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(store.readInteger(Values, "Left"), 0xabcd); // not the machine-wide value
-    EXPECT_EQ(store.readString(Values, "Unknown"), "kept");
-    EXPECT_EQ(store.readString(Values, ""), "default value");
-    EXPECT_THROW(store.readString(Values, "Bin"), SettingsError);
-    EXPECT_THROW(store.readInteger(Values, "Expand"), SettingsError);
-    EXPECT_TRUE(store.keyExists("Software\\Other"));
-
-    store.writeInteger(Values, "Left", 22);
-    store.writeString(Values, "HelpDirectory", "/h");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(readfile(file()),
-        "REGEDIT4\n"
-        "; written by hand\n"
-        "\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n"
-        "\"Left\"=dword:00000063\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n"
-        "\"Left\"=dword:00000016\n"
-        "\"Unknown\"=\"kept\"\n"
-        "@=\"default value\"\n"
-        "\"Bin\"=hex:01,02,\\\n"
-        "  03,04\n"
-        "\"Expand\"=hex(2):25,00,00,00\n"
-        "\"HelpDirectory\"=\"/h\"\n"
-        "\t; a comment inside the key\n"
-        "\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Other\\Program]\n"
-        "\"Left\"=dword:00000001\n");
-    EXPECT_EQ(entries(dir(), "Quorvane.reg.unreadable-"), QStringList());
-}
-
-TEST_F(RegFileStoreTest, RepeatedKeysAndValuesTheLastCounts)
-{
-    makefile(GoodStart + "\"Left\"=dword:00000001\n\"LEFT\"=dword:00000002\n\n"
-        + "[HKEY_CURRENT_USER\\software\\tavenbrook\\quorvane\\values]\n\"left\"=dword:00000003\n");
-    RegFileStore store;
-    EXPECT_EQ(store.readInteger(Values, "Left"), 3);
-    store.writeInteger(Values, "Left", 4);
-    EXPECT_EQ(store.readInteger(Values, "Left"), 4);
-    EXPECT_NE(readfile(file()).find("\"left\"=dword:00000004"), std::string::npos);
-}
-
 TEST_F(RegFileStoreTest, EmptyFileIsNotAnError)
 {
     makefile("");
@@ -596,6 +527,120 @@ TEST_F(RegFileStoreTest, KeepsTheFileMode)
     struct stat st;
     ASSERT_EQ(stat(file().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+// A store that, in a child process, stops its save just before the rename and tells the parent so.
+class StoppingStore : public RegFileStore
+{
+public:
+    StoppingStore(int tell, int hold)
+        : m_tell(tell)
+        , m_hold(hold)
+    {
+    }
+
+protected:
+    void replacing(const std::string&) override
+    {
+        char c = 1;
+        if (::write(m_tell, &c, 1) != 1)
+            _exit(2);
+        ::read(m_hold, &c, 1); // until killed
+    }
+
+private:
+    int m_tell, m_hold;
+};
+
+// Forks a child that starts saving batch and SIGKILLs it at its rename.
+void killsave(const SettingsBatch& batch)
+{
+    int tell[2], hold[2];
+    ASSERT_EQ(pipe(tell), 0);
+    ASSERT_EQ(pipe(hold), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            StoppingStore(tell[1], hold[0]).write(batch);
+        } catch (...) {
+        }
+        _exit(3);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(tell[0], &c, 1), 1) << "the child's save never reached its rename";
+    ASSERT_EQ(kill(child, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    for (int fd : { tell[0], tell[1], hold[0], hold[1] })
+        ::close(fd);
+}
+
+TEST_F(RegFileStoreTest, ASaveKilledPartWayChangesNothingAndTheNextSaveClearsUpAfterIt)
+{
+    RegFileStore store;
+    store.write(geometry(1));
+    const std::string before = readfile(file());
+    killsave(geometry(2));
+    EXPECT_EQ(readfile(file()), before) << "a killed save changed the file";
+    ASSERT_EQ(entries(dir(), "Quorvane.reg.tmp-").size(), 1);
+
+    // Files that are not a killed save's temporary stay, whatever their names look like.
+    const QStringList kept = { "Quorvane.reg.tmp-abc", "Quorvane.reg.tmp-abcdef.keep", "Other.reg.tmp-abcdef",
+        "Quorvane.reg.tmp-future", "Quorvane.reg.tmp-linkxx" };
+    for (const QString& name : kept.mid(0, 4))
+        writefile(dir() + "/" + name.toStdString(), "someone else's\n");
+    ASSERT_EQ(symlink((dir() + "/Other.reg.tmp-abcdef").c_str(), (dir() + "/Quorvane.reg.tmp-linkxx").c_str()), 0);
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir() + "/Quorvane.reg.tmp-dirxyz")));
+    // Written after the save began: perhaps a save in progress that does not take our lock.
+    const timespec later[2] = { { std::time(nullptr) + 86400, 0 }, { std::time(nullptr) + 86400, 0 } };
+    ASSERT_EQ(utimensat(AT_FDCWD, (dir() + "/Quorvane.reg.tmp-future").c_str(), later, 0), 0);
+
+    store.write(geometry(3));
+    EXPECT_EQ(store.readInteger(Values, "Width"), 3);
+    EXPECT_FALSE(store.valueExists(Values, "a2"));
+    QStringList want = kept;
+    want << "Quorvane.reg"
+         << "Quorvane.reg.tmp-dirxyz";
+    want.sort();
+    EXPECT_EQ(QDir(QString::fromStdString(dir()))
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name),
+        want);
+    EXPECT_EQ(readfile(dir() + "/Quorvane.reg.tmp-future"), "someone else's\n");
+}
+
+TEST_F(RegFileStoreTest, AtStartUpAnUnreadableFileIsKeptAsideAndTheTextSaysWhere)
+{
+    RegFileStore store;
+    EXPECT_EQ(store.setasideunreadable(), std::nullopt); // no file
+    makefile(GoodStart + "\"Left\"=dword:00000016\n");
+    EXPECT_EQ(store.setasideunreadable(), std::nullopt);
+    EXPECT_EQ(store.readInteger(Values, "Left"), 22);
+
+    const std::string broken = "[HKEY_CURRENT_USER\\SOFTWARE]\n";
+    makefile(broken);
+    const std::optional<std::string> text = store.setasideunreadable();
+    const QStringList aside = entries(dir(), "Quorvane.reg.unreadable-");
+    ASSERT_EQ(aside.size(), 1);
+    const std::string asidepath = dir() + "/" + aside[0].toStdString();
+    EXPECT_EQ(text,
+        "The settings file " + file()
+            + " could not be read (line 1: no REGEDIT4 header). The default settings are used, and the old file is "
+              "kept as "
+            + asidepath);
+    EXPECT_EQ(readfile(asidepath), broken);
+    EXPECT_FALSE(exists(file()));
+    EXPECT_EQ(store.setasideunreadable(), std::nullopt);
+
+    // Something that is not a file is not ours to move.
+    ASSERT_EQ(mkfifo(file().c_str(), 0600), 0);
+    EXPECT_EQ(store.setasideunreadable(),
+        "The settings file " + file()
+            + " could not be read (not a regular file). The default settings are used, and none will be saved there");
+    struct stat st;
+    ASSERT_EQ(lstat(file().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 } // namespace
