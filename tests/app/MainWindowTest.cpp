@@ -275,14 +275,15 @@ TEST(MainWindowStartup, AWindowSavedOffEveryScreenComesBackKeepingItsSize)
     EXPECT_EQ(b.size(), QSize(500, 300));
     EXPECT_TRUE(primary.contains(b)) << b.x() << "," << b.y();
 
-    // Partly on a screen: as stored.
+    // Partly on a screen: moved only as far as keeps its title bar on the screen.
     const int left = primary.right() - 99;
     char value[16];
     std::snprintf(value, sizeof value, "%08x", unsigned(left));
     Program partly(
         "[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"Left\"=dword:" + std::string(value) + "\n");
     ASSERT_TRUE(partly.start());
-    EXPECT_EQ(bounds(partly.main.get()).topLeft(), QPoint(left, 32));
+    const QRect p = bounds(partly.main.get());
+    EXPECT_EQ(p.topLeft(), QPoint(primary.right() + 1 - p.width(), 32));
 }
 
 TEST(Placement, OnlyAWindowOffEveryScreenIsMovedIntoThePrimary)
