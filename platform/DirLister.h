@@ -37,6 +37,9 @@ public:
     // Starts listing the directory at path (absolute, no trailing separator except for "/").
     // Returns nullptr when the directory cannot be listed.
     virtual std::unique_ptr<DirListing> open(const std::string& path) = 0;
+    // A lister for another thread that lists as this one does (the same mount table, the same scan root)
+    // and may run alongside it; nullptr when this lister can't be shared out that way.
+    virtual std::unique_ptr<DirLister> another() { return nullptr; }
 };
 
 } // namespace qv
