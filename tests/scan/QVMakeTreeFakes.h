@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -193,10 +194,15 @@ private:
 class RecordingSink : public qv::ScanSink
 {
 public:
+    std::function<void(const std::string&)> hook; // runs on the scan thread after each text
     void status(const std::string& text) override
     {
-        std::lock_guard guard(m_lock);
-        m_texts.push_back(text);
+        {
+            std::lock_guard guard(m_lock);
+            m_texts.push_back(text);
+        }
+        if (hook)
+            hook(text);
     }
     std::vector<std::string> texts() const
     {

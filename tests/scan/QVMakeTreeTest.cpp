@@ -210,6 +210,36 @@ TEST(QVMakeTree, StopEndsTheScanWhileAWorkerIsStuckInADeadDirectory)
     ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.busy() == 0; }, 10000));
 }
 
+TEST(QVMakeTree, StopWhileTheCompletionTextShowsLeavesTheTreeEmpty)
+{
+    Scan s;
+    // The stop comes after the roll-up, before the GUI thread has run the tree fill.
+    s.sink.hook = [&](const std::string& text) {
+        if (text == "Scan Complete Preparing Display...")
+            s.values.scanabort = 1;
+    };
+    s.start("/data");
+    ASSERT_TRUE(s.finish());
+    EXPECT_TRUE(s.display.calls.empty());
+    EXPECT_EQ(s.sink.texts().back(), "Scan Complete Preparing Display...");
+    EXPECT_EQ(s.values.scaninprogress, 0);
+    EXPECT_EQ(s.values.scanabort, 0);
+}
+
+TEST(QVMakeTree, AStopAsSoonAsTheScanIsAskedForStopsIt)
+{
+    Scan s;
+    s.values.scanpath = "/data";
+    s.files.gate("/data", &s.values.scanabort);
+    s.thread = std::make_unique<QVMakeTree>(
+        ScanServices { s.values, s.volumes, [&] { return s.files.lister(); }, s.sink, s.display, [&] { ++s.ended; } });
+    EXPECT_EQ(s.values.scaninprogress, 1); // before the thread body has run
+    s.values.scanabort = 1;
+    ASSERT_TRUE(s.finish());
+    EXPECT_TRUE(s.display.calls.empty());
+    EXPECT_TRUE(s.sink.texts().empty());
+}
+
 TEST(QVMakeTree, ALateStopDoesNotEndTheNextScan)
 {
     Scan s;
