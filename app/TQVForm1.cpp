@@ -382,7 +382,8 @@ void TQVForm1::QVstopbtnClick()
 {
     m_status->setFocus();
     ScanValues& values = m_services.values;
-    if (values.scaninprogress == 0) {
+    // A scan asked for but waiting for the previous one to end is in progress too.
+    if (values.scaninprogress == 0 && !m_pending) {
         m_windows->noscan.open();
         return;
     }

@@ -27,7 +27,8 @@ void RecolourTree(dirrec* r, const ColourRangeTable& table)
 
 bool hasfinishedtree(const ScanValues& values)
 {
-    return values.scanroot && values.scanroot->treenode >= 0 && values.scaninprogress.load() == 0;
+    // The flag first: while a scan runs, the root may be one it is releasing.
+    return values.scaninprogress.load() == 0 && values.scanroot && values.scanroot->treenode >= 0;
 }
 
 } // namespace qv

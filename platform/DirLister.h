@@ -46,6 +46,9 @@ public:
         (void)root;
         return open(path);
     }
+    // A lister for another thread that lists as this one does (the same mount table, the same scan root)
+    // and may run alongside it; nullptr when this lister can't be shared out that way.
+    virtual std::unique_ptr<DirLister> another() { return nullptr; }
 };
 
 } // namespace qv

@@ -139,6 +139,15 @@ PosixDirLister::~PosixDirLister()
         l->m_owner = nullptr;
 }
 
+std::unique_ptr<DirLister> PosixDirLister::another()
+{
+    auto twin = std::make_unique<PosixDirLister>(m_mounts);
+    twin->m_anchor = m_anchor;
+    twin->m_anchorreal = m_anchorreal;
+    twin->m_anchored = m_anchored;
+    return twin;
+}
+
 // The real path of a directory to be listed. Paths below the last path resolved map by text, since the
 // walker only descends into entries that are directories, never links; anything else goes through
 // realpath() once and becomes the new anchor. below tells whether path lies strictly below the anchor.

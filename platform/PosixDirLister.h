@@ -23,8 +23,8 @@ class PosixListing;
 //
 // A live listing keeps its directory open so that its subdirectories open relative to it, which keeps a
 // walk linear however deep the tree; at most MaxOpen listings do so, the oldest giving theirs up first,
-// so any depth works with a handful of descriptors. One instance serves one thread; it must outlive the
-// listings it made.
+// so any depth works with a handful of descriptors. One instance serves one thread (another() makes one for
+// the next); it must outlive the listings it made.
 class PosixDirLister : public DirLister
 {
 public:
@@ -38,6 +38,9 @@ public:
 
     std::unique_ptr<DirListing> open(const std::string& path) override;
     std::unique_ptr<DirListing> openbelow(const std::string& root, const std::string& path) override;
+    // A lister with a copy of this one's mount table and its last resolved path, so that the paths it is
+    // given below that path need no realpath() of their own.
+    std::unique_ptr<DirLister> another() override;
 
     // Number of directories held open right now (for tests of the descriptor budget).
     std::size_t openDescriptors() const { return m_live.size() - m_firstopen; }

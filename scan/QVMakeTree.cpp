@@ -20,6 +20,10 @@ QVMakeTree::QVMakeTree(const ScanServices& services, QObject* parent)
     : QThread(parent)
     , m_services(services)
 {
+    // Set here, on the thread that asks for the scan: a stop from now on stops this scan, and the records
+    // are not to be read while it may release them.
+    m_services.values.scanabort = 0;
+    m_services.values.scaninprogress = 1;
     if (m_services.ended)
         connect(this, &QThread::finished, this, [this] { m_services.ended(); });
     start();
@@ -105,9 +109,6 @@ void QVMakeTree::run()
 void QVMakeTree::body()
 {
     ScanValues& v = m_services.values;
-    // A stop that came too late for the previous scan must not end this one.
-    v.scanabort = 0;
-    v.scaninprogress = 1;
 
     const std::string path = rootname(v.scanpath);
     if (path.empty())
@@ -137,7 +138,16 @@ void QVMakeTree::body()
     rollup(v.scanroot, 0, v.maxdepth);
     m_services.sink.status("Scan Complete Preparing Display...");
     v.labelwidth = labelwidth(v.maxdepth);
-    if (!ongui([this] { m_services.display.showtree(); }))
+    // A stop while the completion text shows still leaves the tree view empty: the flag is tested again
+    // on the GUI thread, where the stop button sets it.
+    bool shown = false;
+    if (!ongui([&] {
+            if (v.scanabort == 0) {
+                m_services.display.showtree();
+                shown = true;
+            }
+        })
+        || !shown)
         return;
 
     m_services.sink.status(freespacetext(volumeroot, figures.freespace));

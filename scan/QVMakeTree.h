@@ -43,8 +43,9 @@ struct ScanServices
 
 // One scan from start to end on its own thread: releases the previous scan's records (after having the
 // tree view emptied), queries the volume, walks values.scanpath, and unless aborted sums the tree, has
-// the tree view filled and reports the free space. Construction starts the thread. Sets scaninprogress
-// while it runs, clears scanabort when it starts and both flags when it ends.
+// the tree view filled and reports the free space. Construction (on the GUI thread) clears scanabort,
+// sets scaninprogress and starts the thread; the thread clears both flags when it ends. A stop that comes
+// before showtree runs on the GUI thread leaves the tree view empty.
 //
 // Status texts go to the sink in this order: the walker's texts, then (unless aborted)
 // "Scan Complete Preparing Display..." and "Freespace on Drive <mount point> is <MB>MB".

@@ -2,9 +2,11 @@
 
 #include "DirLister.h"
 #include "PathJoin.h"
+#include "ReadAhead.h"
 #include "ScanRules.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qv {
@@ -32,6 +34,13 @@ struct Frame
 
 void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
 {
+    // Workers listing ahead, when this machine has cores for them. Declared before the stack, so the
+    // listings end before the workers do.
+    std::optional<ReadAhead> ahead;
+    const int workers = ctx.readahead < 0 ? readaheadworkers() : ctx.readahead;
+    if (workers > 0)
+        ahead.emplace(ctx.lister, workers, ctx.scanabort);
+    DirLister& lister = ahead ? *ahead : ctx.lister;
     // The directories from r down to the one being read. Frames are heap blocks, so a reference to one
     // stays valid while deeper ones are pushed.
     std::vector<std::unique_ptr<Frame>> stack;
@@ -43,7 +52,7 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
     };
     // Starts reading directory d at p; p is left as it was when the directory can't be listed.
     auto enter = [&](dirrec* d, std::string& p) {
-        std::unique_ptr<DirListing> listing = ctx.lister.open(p);
+        std::unique_ptr<DirListing> listing = lister.open(p);
         if (!listing) {
             cantopen(ctx.diag, p);
             return false;

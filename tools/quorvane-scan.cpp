@@ -10,6 +10,7 @@
 #include "ClusterRules.h"
 #include "ColourRangeTable.h"
 #include "DetailRows.h"
+#include "DisplayText.h"
 #include "Labels.h"
 #include "MountTable.h"
 #include "PathJoin.h"
@@ -63,7 +64,11 @@ private:
 class StderrSink : public ScanSink
 {
 public:
-    void status(const std::string& text) override { std::fprintf(stderr, "status: %s\n", text.c_str()); }
+    // Display text, as the status line shows it: a control byte in a name never splits the line.
+    void status(const std::string& text) override
+    {
+        std::fprintf(stderr, "status: %s\n", displaytext(text).toUtf8().constData());
+    }
 };
 
 class SilentSink : public ScanSink

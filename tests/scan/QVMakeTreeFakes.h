@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -60,10 +61,17 @@ public:
         m_changed.notify_all();
     }
     // True once a listing waits at a gate.
-    bool held() const
+    bool held() const { return holding() > 0; }
+    int holding() const
     {
         std::lock_guard guard(m_lock);
-        return m_held > 0;
+        return m_held;
+    }
+    // Listings being made right now, held at a gate or not.
+    int busy() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_busy;
     }
     // The paths listed so far, in order.
     std::vector<std::string> opened() const
@@ -107,6 +115,7 @@ private:
         {
         }
         std::unique_ptr<qv::DirListing> open(const std::string& path) override { return m_files.open(path); }
+        std::unique_ptr<qv::DirLister> another() override { return std::make_unique<Lister>(m_files); }
 
     private:
         FakeFiles& m_files;
@@ -115,6 +124,12 @@ private:
     std::unique_ptr<qv::DirListing> open(const std::string& path)
     {
         std::unique_lock guard(m_lock);
+        ++m_busy;
+        struct Leave
+        {
+            int& busy;
+            ~Leave() { --busy; } // still under the lock
+        } leave { m_busy };
         m_opened.push_back(path);
         if (const auto gate = m_gates.find(path); gate != m_gates.end()) {
             const std::atomic<std::int32_t>* stop = gate->second;
@@ -151,6 +166,7 @@ private:
     std::vector<std::string> m_opened;
     bool m_open = false;
     int m_held = 0;
+    int m_busy = 0;
 };
 
 class FakeVolumes : public qv::VolumeQuery
@@ -178,10 +194,15 @@ private:
 class RecordingSink : public qv::ScanSink
 {
 public:
+    std::function<void(const std::string&)> hook; // runs on the scan thread after each text
     void status(const std::string& text) override
     {
-        std::lock_guard guard(m_lock);
-        m_texts.push_back(text);
+        {
+            std::lock_guard guard(m_lock);
+            m_texts.push_back(text);
+        }
+        if (hook)
+            hook(text);
     }
     std::vector<std::string> texts() const
     {

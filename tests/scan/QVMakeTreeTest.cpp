@@ -3,6 +3,7 @@
 #include "QVMakeTree.h"
 
 #include "QVMakeTreeFakes.h"
+#include "ReadAhead.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -167,7 +168,8 @@ TEST(QVMakeTree, StopDuringTheWalkSkipsSummingAndDisplay)
     Scan s;
     s.files.gate("/data/a");
     s.start("/data");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.held(); }, 10000));
+    // The walker has entered a and waits for its listing (a worker may have been held there first).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.held() && !s.sink.texts().empty(); }, 10000));
     EXPECT_EQ(s.values.scaninprogress, 1);
     s.values.scanabort = 1;
     s.files.opengates();
@@ -186,6 +188,56 @@ TEST(QVMakeTree, StopDuringTheWalkSkipsSummingAndDisplay)
     ASSERT_TRUE(s.finish(2));
     EXPECT_EQ(s.display.calls, (Strings { "emptytree", "showtree" }));
     EXPECT_EQ(s.values.scanroot->bytes, 5111);
+}
+
+TEST(QVMakeTree, StopEndsTheScanWhileAWorkerIsStuckInADeadDirectory)
+{
+    if (readaheadworkers() == 0)
+        GTEST_SKIP() << "one core: no worker reads ahead";
+    Scan s;
+    s.files.dir("/data/z/dead/below");
+    s.files.gate("/data/a", &s.values.scanabort); // keeps the walker in a until the stop
+    s.files.gate("/data/z/dead"); // never returns until the gates open: a stopped file system
+    s.start("/data");
+    // The walker waits in a while a worker, reading ahead, is stuck in dead.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.holding() == 2; }, 10000));
+    s.values.scanabort = 1;
+    ASSERT_TRUE(s.finish());
+    EXPECT_EQ(s.files.holding(), 1); // the scan has ended around it
+    EXPECT_TRUE(s.display.calls.empty());
+    EXPECT_EQ(s.values.scaninprogress, 0);
+    s.files.opengates();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.busy() == 0; }, 10000));
+}
+
+TEST(QVMakeTree, StopWhileTheCompletionTextShowsLeavesTheTreeEmpty)
+{
+    Scan s;
+    // The stop comes after the roll-up, before the GUI thread has run the tree fill.
+    s.sink.hook = [&](const std::string& text) {
+        if (text == "Scan Complete Preparing Display...")
+            s.values.scanabort = 1;
+    };
+    s.start("/data");
+    ASSERT_TRUE(s.finish());
+    EXPECT_TRUE(s.display.calls.empty());
+    EXPECT_EQ(s.sink.texts().back(), "Scan Complete Preparing Display...");
+    EXPECT_EQ(s.values.scaninprogress, 0);
+    EXPECT_EQ(s.values.scanabort, 0);
+}
+
+TEST(QVMakeTree, AStopAsSoonAsTheScanIsAskedForStopsIt)
+{
+    Scan s;
+    s.values.scanpath = "/data";
+    s.files.gate("/data", &s.values.scanabort);
+    s.thread = std::make_unique<QVMakeTree>(
+        ScanServices { s.values, s.volumes, [&] { return s.files.lister(); }, s.sink, s.display, [&] { ++s.ended; } });
+    EXPECT_EQ(s.values.scaninprogress, 1); // before the thread body has run
+    s.values.scanabort = 1;
+    ASSERT_TRUE(s.finish());
+    EXPECT_TRUE(s.display.calls.empty());
+    EXPECT_TRUE(s.sink.texts().empty());
 }
 
 TEST(QVMakeTree, ALateStopDoesNotEndTheNextScan)

@@ -93,6 +93,12 @@ TEST(ScanTool, StatusTextsOnStandardError)
     EXPECT_EQ(r.exitcode, 0);
     EXPECT_EQ(r.err, "status: t/docs\nstatus: t/docs/empty\nstatus: t/docs/empty\nstatus: t/docs\n");
     EXPECT_EQ(lines(r.out).size(), 6u);
+
+    // Names as display text: one line each, U+FFFD for a newline and for a byte that is not UTF-8.
+    t.dir("t/two\nlines\xff");
+    const ToolRun odd = runtool(t.root(), { "--status", "t" });
+    EXPECT_NE(odd.err.find("status: t/two\xef\xbf\xbdlines\xef\xbf\xbd\n"), std::string::npos) << odd.err;
+    EXPECT_EQ(odd.err.find("two\n"), std::string::npos);
 }
 
 TEST(ScanTool, UnlistablePathStillScans)

@@ -43,11 +43,18 @@ public:
     static Item dir(std::string name) { return { std::move(name), true }; }
     static Item file(std::string name, double size) { return { std::move(name), false, size }; }
 
+    FakeLister() = default;
+    FakeLister(const FakeLister& other)
+        : dirs(other.dirs)
+    {
+    }
+
     std::map<std::string, std::vector<Item>> dirs; // a path missing here can't be listed
-    // Runs before the listing of path gives its entry number index (counting "." and "..").
+    // Runs before the listing of path gives its entry number index (counting "." and ".."). A lister with
+    // a hook lists on the walker's thread only: the hook sees the walker's pace.
     std::function<void(const std::string& path, std::size_t index)> onnext;
-    int live = 0; // listings not yet ended
-    int opened = 0;
+    std::atomic<int> live = 0; // listings not yet ended, of this lister and those from another()
+    std::atomic<int> opened = 0;
 
     std::unique_ptr<qv::DirListing> open(const std::string& path) override
     {
@@ -57,8 +64,23 @@ public:
         ++opened;
         return std::make_unique<Listing>(*this, path, it->second);
     }
+    std::unique_ptr<qv::DirLister> another() override { return onnext ? nullptr : std::make_unique<Twin>(*this); }
 
 private:
+    // Lists the same directories from another thread; the owner's directories must not change meanwhile.
+    class Twin : public qv::DirLister
+    {
+    public:
+        explicit Twin(FakeLister& owner)
+            : m_owner(owner)
+        {
+        }
+        std::unique_ptr<qv::DirListing> open(const std::string& path) override { return m_owner.open(path); }
+
+    private:
+        FakeLister& m_owner;
+    };
+
     class Listing : public qv::DirListing
     {
     public:
@@ -96,7 +118,8 @@ private:
     };
 };
 
-// One scan: its records, flags, sink and diagnostics.
+// One scan: its records, flags, sink and diagnostics. Workers read ahead whatever the machine (readahead 0:
+// the walker lists alone).
 struct Walk
 {
     qv::RecordArena arena;
@@ -105,11 +128,12 @@ struct Walk
     RecordingSink sink;
     DiagStream diag;
     qv::dirrec* root = nullptr;
+    int readahead = 3;
 
     qv::dirrec* run(qv::DirLister& lister, const std::string& path, std::uint32_t clustersize = 4096)
     {
         root = arena.make(path, qv::KindDirectory);
-        qv::WalkContext ctx { arena, lister, sink, scanabort, clustersize, whatifkb, diag.file() };
+        qv::WalkContext ctx { arena, lister, sink, scanabort, clustersize, whatifkb, diag.file(), readahead };
         qv::dirwalk(ctx, root, path);
         return root;
     }

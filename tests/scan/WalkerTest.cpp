@@ -50,6 +50,7 @@ public:
             opened(path);
         return listing;
     }
+    std::unique_ptr<DirLister> another() override { return real.another(); }
 };
 
 } // namespace
@@ -421,6 +422,7 @@ double walksiblings(int n, Walk& w)
 TEST(Walker, HundredThousandSiblingsStayFast)
 {
     Walk small, big;
+    small.readahead = big.readahead = 0; // the insertion alone, without the hand-over of 100,000 listings
     const double quarter = walksiblings(25000, small);
     const double full = walksiblings(100000, big);
     // n log n makes four times the siblings take about 4.5 times as long; a linear search per insertion
@@ -431,4 +433,147 @@ TEST(Walker, HundredThousandSiblingsStayFast)
         ++n;
     EXPECT_EQ(n, 200000u);
     EXPECT_EQ(big.sink.texts.size(), 200000u + 1980u); // two per directory, one per 101 entries
+}
+
+namespace {
+
+// Every record below r in pre-order, one line each: level, kind, name and figures.
+std::string dump(const dirrec* r)
+{
+    std::string out;
+    const dirrec* n = r;
+    int level = 0;
+    while (n) {
+        out += std::to_string(level) + " " + std::to_string(n->kind) + " " + std::string(n->name()) + " "
+            + std::to_string(n->count) + " " + std::to_string(n->bytes) + " " + std::to_string(n->space) + " "
+            + std::to_string(n->whatif) + "\n";
+        if (n->child) {
+            n = n->child;
+            ++level;
+            continue;
+        }
+        while (n != r && !n->next) {
+            n = n->parent;
+            --level;
+        }
+        n = n == r ? nullptr : n->next;
+    }
+    return out;
+}
+
+// What one walk gave: the records, the status texts and the diagnostics.
+struct Outcome
+{
+    std::string records;
+    std::vector<std::string> texts;
+    std::string diagnostics;
+};
+
+// Walks path with the given read-ahead; stopat > 0 sets the abort flag with the stopat-th status text.
+Outcome walkwith(const std::string& path, int readahead, std::size_t stopat = 0)
+{
+    PosixDirLister lister(MountTable::load());
+    Walk w;
+    w.readahead = readahead;
+    w.sink.hook = [&](const std::string&) {
+        if (w.sink.texts.size() == stopat)
+            w.scanabort = 1;
+    };
+    testing::internal::CaptureStderr();
+    w.run(lister, path);
+    Outcome o { dump(w.root), w.sink.texts, testing::internal::GetCapturedStderr() };
+    EXPECT_EQ(lister.openDescriptors(), 0u);
+    return o;
+}
+
+// The trees of the tests above in one, with more directories than the read-ahead holds at once.
+void mixedtree(TempTree& t)
+{
+    t.fastdir("t");
+    t.dir("t/real");
+    t.file("t/real/report.txt", 5000, true);
+    t.file("t/real/archive.tar.gz", 4096, true);
+    t.file("t/real/.profile");
+    t.symlink("..", "t/real/up");
+    t.fifo("t/real/pipe");
+    t.dir("t/d303");
+    for (int i = 0; i < 300; ++i)
+        t.file("t/d303/f" + std::to_string(i) + (i % 3 ? ".c" : ".h"), i);
+    for (int i = 0; i < 3; ++i)
+        t.dir("t/d303/s" + std::to_string(i));
+    t.dir("t/odd\nname\xff");
+    t.file("t/odd\nname\xff/x.t\\x", 1);
+    t.dir("t/wide");
+    for (int i = 0; i < 1500; ++i) {
+        const std::string d = "t/wide/w" + std::to_string(i);
+        t.dir(d);
+        t.file(d + "/f.dat", i);
+        if (i % 100 == 0)
+            t.dir(d + "/inner");
+    }
+    t.dir("t/chain");
+    t.chain("t/chain", 300, "d", "f.txt");
+    t.dir("t/long");
+    t.chain("t/long", 41, std::string(100, 'n'), std::string(60, 'f'));
+    t.dir("t/locked");
+    t.file("t/locked/secret.txt", 1);
+    t.lock("t/locked");
+}
+
+} // namespace
+
+TEST(Walker, ReadAheadGivesTheWalkOfTheWalkerAlone)
+{
+    TempTree t;
+    mixedtree(t);
+    const std::string root = t.at("t");
+    const Outcome alone = walkwith(root, 0);
+    ASSERT_GT(alone.texts.size(), 3000u);
+    ASSERT_NE(alone.diagnostics.find("too long"), std::string::npos);
+    for (int workers : { 1, 2, 8 }) {
+        const Outcome ahead = walkwith(root, workers);
+        EXPECT_EQ(ahead.records, alone.records) << workers;
+        EXPECT_EQ(ahead.texts, alone.texts) << workers;
+        EXPECT_EQ(ahead.diagnostics, alone.diagnostics) << workers;
+    }
+    // Stopped at any point, the same records and texts up to the stop.
+    for (std::size_t stopat : { 1ul, 2ul, 7ul, 150ul, 1001ul, alone.texts.size() - 1, alone.texts.size() }) {
+        const Outcome a = walkwith(root, 0, stopat);
+        const Outcome b = walkwith(root, 4, stopat);
+        EXPECT_EQ(b.texts, a.texts) << stopat;
+        EXPECT_EQ(b.records, a.records) << stopat;
+        EXPECT_EQ(b.diagnostics, a.diagnostics) << stopat;
+    }
+}
+
+TEST(Walker, ReadAheadOverAChangingTreeKeepsTheStablePart)
+{
+    TempTree t;
+    mixedtree(t);
+    t.dir("t/churn");
+    const std::string root = t.at("t"), churn = t.at("t/churn");
+    // Each status text adds a directory to churn and removes the one before: what a walk finds there depends
+    // on when churn was listed.
+    auto walk = [&](int readahead) {
+        PosixDirLister lister(MountTable::load());
+        Walk w;
+        w.readahead = readahead;
+        int made = 0;
+        w.sink.hook = [&](const std::string&) {
+            ::mkdir((churn + "/c" + std::to_string(made)).c_str(), 0755);
+            ::rmdir((churn + "/c" + std::to_string(made - 1)).c_str());
+            ++made;
+        };
+        testing::internal::CaptureStderr();
+        w.run(lister, root);
+        testing::internal::GetCapturedStderr();
+        const_cast<dirrec*>(child(w.root, "churn"))->child = nullptr;
+        std::vector<std::string> stable;
+        for (const std::string& text : w.sink.texts)
+            if (!text.starts_with(churn + "/"))
+                stable.push_back(text);
+        return std::make_pair(dump(w.root), stable);
+    };
+    const auto alone = walk(0);
+    EXPECT_EQ(walk(3), alone);
 }
