@@ -479,9 +479,8 @@ Outcome walkwith(const std::string& path, int readahead, std::size_t stopat = 0)
         if (w.sink.texts.size() == stopat)
             w.scanabort = 1;
     };
-    testing::internal::CaptureStderr();
     w.run(lister, path);
-    Outcome o { dump(w.root), w.sink.texts, testing::internal::GetCapturedStderr() };
+    Outcome o { dump(w.root), w.sink.texts, w.diag.str() };
     EXPECT_EQ(lister.openDescriptors(), 0u);
     return o;
 }
