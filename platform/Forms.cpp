@@ -1,7 +1,9 @@
 #include "Forms.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QStringList>
+#include <QStyle>
 
 namespace qv {
 
@@ -15,9 +17,12 @@ QFont formfont(int pixelsize)
 
 void blacktext(QWidget* w)
 {
+    // Black text needs its own light ground: on a dark desktop palette it would be unreadable.
     QPalette black = w->palette();
     black.setColor(QPalette::WindowText, Qt::black);
+    black.setColor(QPalette::Window, QApplication::style()->standardPalette().color(QPalette::Window));
     w->setPalette(black);
+    w->setAutoFillBackground(true);
 }
 
 void NoEscapeDialog::keyPressEvent(QKeyEvent* event)

@@ -14,7 +14,7 @@ namespace qv {
 // than the layouts allow).
 QFont formfont(int pixelsize = 11);
 
-// Shows w's text in black whatever the palette.
+// Shows w's text in black on the style's own light ground whatever the palette.
 void blacktext(QWidget* w);
 
 // A dialog without a cancel button: Escape does nothing (its close box still closes it).
