@@ -60,6 +60,10 @@ public:
         }
         m_changed.notify_all();
     }
+    // Whether the scan may have workers list ahead of its walker. Off, the walker lists every directory
+    // itself, so a gate holds the walk itself (and no worker outlives the files).
+    bool readahead = true;
+
     // True once a listing waits at a gate.
     bool held() const { return holding() > 0; }
     int holding() const
@@ -115,7 +119,10 @@ private:
         {
         }
         std::unique_ptr<qv::DirListing> open(const std::string& path) override { return m_files.open(path); }
-        std::unique_ptr<qv::DirLister> another() override { return std::make_unique<Lister>(m_files); }
+        std::unique_ptr<qv::DirLister> another() override
+        {
+            return m_files.readahead ? std::make_unique<Lister>(m_files) : nullptr;
+        }
 
     private:
         FakeFiles& m_files;
