@@ -150,7 +150,7 @@ int tree(long n, long wide)
     for (long i = 0; i < wide && made < n; ++i, ++made) {
         std::snprintf(name, sizeof name, "dir%07ld", i);
         dirrec* d = nullptr;
-        adddir(arena, root, name, &d, &rootindex);
+        adddir(arena, rootindex, name, &d);
         dirs.push_back(d);
     }
     dirrec* big = dirs.front();
@@ -158,14 +158,14 @@ int tree(long n, long wide)
     for (long i = 0; i < wide && made < n; ++i, ++made) {
         std::snprintf(name, sizeof name, "*.E%07ld", i);
         dirrec* g = nullptr;
-        addgroup(arena, big, name, KindGroup, i, i, rounding, &g, &index);
+        addgroup(arena, index, name, KindGroup, i, i, rounding, &g);
     }
     for (std::size_t d = 1; made < n; d = d + 1 < dirs.size() ? d + 1 : 1) {
         SiblingIndex idx(dirs[d]);
         for (int k = 0; k < 10 && made < n; ++k, ++made) {
             std::snprintf(name, sizeof name, "*.X%ld", made);
             dirrec* g = nullptr;
-            addgroup(arena, dirs[d], name, KindGroup, made, made, rounding, &g, &idx);
+            addgroup(arena, idx, name, KindGroup, made, made, rounding, &g);
         }
     }
     int maxdepth = 0;

@@ -32,22 +32,11 @@ void linkafter(dirrec* parent, dirrec* r, dirrec* at)
     at->next = r;
 }
 
-void linkfirst(dirrec* parent, dirrec* r)
-{
-    if (parent->child) {
-        linkbefore(parent, r, parent->child);
-    } else {
-        r->parent = parent;
-        parent->child = r;
-    }
-}
-
 void addfile(dirrec* g, double nominal, double ondisc, const Rounding& rounding)
 {
     g->bytes += nominal;
     g->space += clusterround(ondisc, static_cast<double>(rounding.clustersize));
-    g->whatif += std::floor((ondisc + rounding.whatifkb * 1024.0 - 1) / (rounding.whatifkb * 1024.0))
-        * rounding.whatifkb * 1024.0;
+    g->whatif += clusterround(ondisc, rounding.whatifkb * 1024.0);
     g->count += 1;
 }
 
@@ -97,92 +86,53 @@ SiblingIndex::SiblingIndex(dirrec* parent)
         (c->kind == KindDirectory ? m_dirs : m_groups).insert(c);
 }
 
-int adddir(RecordArena& arena, dirrec* parent, std::string_view name, dirrec** out, SiblingIndex* index)
+int adddir(RecordArena& arena, SiblingIndex& index, std::string_view name, dirrec** out)
 {
-    if (index) {
-        auto it = index->m_dirs.lower_bound(name);
-        if (it != index->m_dirs.end() && namecmp(name, (*it)->name()) == 0) {
-            *out = *it;
-            return 1;
-        }
-        dirrec* d = arena.make(name, KindDirectory);
-        if (it != index->m_dirs.end()) {
-            linkbefore(parent, d, *it);
-        } else if (!index->m_dirs.empty()) {
-            linkafter(parent, d, *index->m_dirs.rbegin());
-        } else {
-            linkfirst(parent, d);
-        }
-        index->m_dirs.insert(it, d);
-        *out = d;
-        return 0;
-    }
-
-    dirrec* c = parent->child;
-    if (!c || c->kind != KindDirectory) {
-        dirrec* d = arena.make(name, KindDirectory);
-        linkfirst(parent, d);
-        *out = d;
-        return 0;
-    }
-    int cmp = namecmp(name, c->name());
-    while (cmp > 0 && c->next && c->next->kind == KindDirectory) {
-        c = c->next;
-        cmp = namecmp(name, c->name());
-    }
-    if (cmp == 0) {
-        *out = c;
+    auto it = index.m_dirs.lower_bound(name);
+    if (it != index.m_dirs.end() && namecmp(name, (*it)->name()) == 0) {
+        *out = *it;
         return 1;
     }
+    dirrec* parent = index.m_parent;
     dirrec* d = arena.make(name, KindDirectory);
-    if (cmp < 0)
-        linkbefore(parent, d, c);
-    else
-        linkafter(parent, d, c);
+    if (it != index.m_dirs.end()) {
+        linkbefore(parent, d, *it);
+    } else if (!index.m_dirs.empty()) {
+        linkafter(parent, d, *index.m_dirs.rbegin());
+    } else if (parent->child) {
+        linkbefore(parent, d, parent->child); // before the groups
+    } else {
+        d->parent = parent;
+        parent->child = d;
+    }
+    index.m_dirs.insert(it, d);
     *out = d;
     return 0;
 }
 
-int addgroup(RecordArena& arena, dirrec* parent, std::string_view group, std::int8_t kind, double nominal,
-    double ondisc, const Rounding& rounding, dirrec** out, SiblingIndex* index)
+int addgroup(RecordArena& arena, SiblingIndex& index, std::string_view group, std::int8_t kind, double nominal,
+    double ondisc, const Rounding& rounding, dirrec** out)
 {
-    dirrec* at = nullptr; // the first group that does not sort before the new one
-    if (index) {
-        auto it = index->m_groups.lower_bound(group);
-        if (it != index->m_groups.end())
-            at = *it;
-    } else {
-        dirrec* c = parent->child;
-        while (c && c->kind == KindDirectory)
-            c = c->next;
-        while (c && namecmp(group, c->name()) > 0)
-            c = c->next;
-        at = c;
-    }
-    if (at && namecmp(group, at->name()) == 0) {
-        addfile(at, nominal, ondisc, rounding);
-        *out = at;
+    auto it = index.m_groups.lower_bound(group);
+    if (it != index.m_groups.end() && namecmp(group, (*it)->name()) == 0) {
+        addfile(*it, nominal, ondisc, rounding);
+        *out = *it;
         return 0;
     }
+    dirrec* parent = index.m_parent;
     dirrec* g = arena.make(group, kind);
     addfile(g, nominal, ondisc, rounding);
-    if (at) {
-        linkbefore(parent, g, at);
-    } else if (!parent->child) {
+    if (it != index.m_groups.end()) {
+        linkbefore(parent, g, *it);
+    } else if (!index.m_groups.empty()) {
+        linkafter(parent, g, *index.m_groups.rbegin());
+    } else if (!index.m_dirs.empty()) {
+        linkafter(parent, g, *index.m_dirs.rbegin()); // after the directories
+    } else {
         g->parent = parent;
         parent->child = g;
-    } else {
-        dirrec* last = nullptr;
-        if (index && !index->m_groups.empty())
-            last = *index->m_groups.rbegin();
-        else if (index && !index->m_dirs.empty())
-            last = *index->m_dirs.rbegin();
-        else
-            for (last = parent->child; last->next; last = last->next) { }
-        linkafter(parent, g, last);
     }
-    if (index)
-        index->m_groups.insert(g);
+    index.m_groups.insert(it, g);
     *out = g;
     return 0;
 }
@@ -217,11 +167,6 @@ void rollup(dirrec* r, int depth, int& maxdepth)
             --d;
         }
     }
-}
-
-void freetree(dirrec* r)
-{
-    r->child = nullptr;
 }
 
 } // namespace qv

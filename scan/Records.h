@@ -42,9 +42,9 @@ public:
     dirrec* parent() const { return m_parent; }
 
 private:
-    friend int adddir(RecordArena&, dirrec*, std::string_view, dirrec**, SiblingIndex*);
+    friend int adddir(RecordArena&, SiblingIndex&, std::string_view, dirrec**);
     friend int addgroup(
-        RecordArena&, dirrec*, std::string_view, std::int8_t, double, double, const Rounding&, dirrec**, SiblingIndex*);
+        RecordArena&, SiblingIndex&, std::string_view, std::int8_t, double, double, const Rounding&, dirrec**);
 
     struct Less
     {
@@ -64,22 +64,18 @@ private:
     Set m_groups { &m_memory };
 };
 
-// Finds or inserts the directory child called name under parent and hands it out through out.
+// Finds or inserts the directory child called name under index.parent() and hands it out through out.
 // Returns 0 when it inserted a new record, 1 when a directory child comparing equal was already there.
-// index, when given, must be the index of parent.
-int adddir(RecordArena& arena, dirrec* parent, std::string_view name, dirrec** out, SiblingIndex* index = nullptr);
+int adddir(RecordArena& arena, SiblingIndex& index, std::string_view name, dirrec** out);
 
-// Adds one file to the group child called group under parent, inserting the group if it is new:
+// Adds one file to the group child called group under index.parent(), inserting the group if it is new:
 // bytes grows by nominal, space by ondisc rounded to the cluster size, whatif by ondisc rounded to
 // whatifkb * 1024, count by 1. Hands the group out through out and returns 0.
-int addgroup(RecordArena& arena, dirrec* parent, std::string_view group, std::int8_t kind, double nominal,
-    double ondisc, const Rounding& rounding, dirrec** out, SiblingIndex* index = nullptr);
+int addgroup(RecordArena& arena, SiblingIndex& index, std::string_view group, std::int8_t kind, double nominal,
+    double ondisc, const Rounding& rounding, dirrec** out);
 
 // Adds every record's figures into the directory records above it, from r down, and raises maxdepth to
 // the level of the deepest record (r being at level depth). Iterative: any depth is safe.
 void rollup(dirrec* r, int depth, int& maxdepth);
-
-// Detaches every record below r. Their memory goes back when the arena that made them is released.
-void freetree(dirrec* r);
 
 } // namespace qv

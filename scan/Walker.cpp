@@ -99,7 +99,7 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
             std::string full = joinpath(f.path, e.name);
             ctx.sink.status(full);
             dirrec* d = nullptr;
-            adddir(ctx.arena, f.record, e.name, &d, &f.index);
+            adddir(ctx.arena, f.index, e.name, &d);
             // A mount point is recorded like any directory but never entered.
             if (e.mountpoint || !enter(d, full))
                 leave(f, full);
@@ -109,7 +109,7 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
         const double ondisc = ondiscsize(e);
         const Rounding rounding { ctx.clustersize, ctx.whatifkb.load(std::memory_order_relaxed) };
         dirrec* g = nullptr;
-        addgroup(ctx.arena, f.record, groupname(e.name), KindGroup, nominal, ondisc, rounding, &g, &f.index);
+        addgroup(ctx.arena, f.index, groupname(e.name), KindGroup, nominal, ondisc, rounding, &g);
         count(f);
     }
 }

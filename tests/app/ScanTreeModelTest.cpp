@@ -38,13 +38,15 @@ struct Records
     dirrec* dir(dirrec* parent, const char* name)
     {
         dirrec* d = nullptr;
-        adddir(arena, parent, name, &d);
+        SiblingIndex here(parent);
+        adddir(arena, here, name, &d);
         return d;
     }
     dirrec* file(dirrec* parent, const char* group, double size)
     {
         dirrec* g = nullptr;
-        addgroup(arena, parent, group, KindGroup, size, size, Rounding { 1, 4 }, &g);
+        SiblingIndex here(parent);
+        addgroup(arena, here, group, KindGroup, size, size, Rounding { 1, 4 }, &g);
         return g;
     }
     void sum() { rollup(root, 0, maxdepth); }
@@ -370,9 +372,11 @@ TEST(ScanTreeView, ContextMenuCopiesThePathAndSwitchesTheOrder)
     RecordArena arena;
     dirrec* root = arena.make("/", KindDirectory);
     dirrec *odd = nullptr, *group = nullptr, *top = nullptr;
-    adddir(arena, root, "caf\xe9", &odd);
-    addgroup(arena, odd, "*.TXT", KindGroup, 10, 10, Rounding { 1, 4 }, &group);
-    addgroup(arena, root, "*.C", KindGroup, 10, 10, Rounding { 1, 4 }, &top);
+    SiblingIndex rootindex(root);
+    adddir(arena, rootindex, "caf\xe9", &odd);
+    SiblingIndex oddindex(odd);
+    addgroup(arena, oddindex, "*.TXT", KindGroup, 10, 10, Rounding { 1, 4 }, &group);
+    addgroup(arena, rootindex, "*.C", KindGroup, 10, 10, Rounding { 1, 4 }, &top);
     int maxdepth = 0;
     rollup(root, 0, maxdepth);
     ScanTreeModel model;

@@ -24,6 +24,7 @@ void readtree(RecordArena& arena, dirrec* r, const std::string& path)
 {
     DIR* d = opendir(path.c_str());
     ASSERT_NE(d, nullptr) << path;
+    SiblingIndex index(r);
     while (const dirent* e = readdir(d)) {
         const std::string name = e->d_name;
         if (name == "." || name == "..")
@@ -32,10 +33,10 @@ void readtree(RecordArena& arena, dirrec* r, const std::string& path)
         ASSERT_EQ(lstat(joinpath(path, name).c_str(), &st), 0);
         dirrec* c = nullptr;
         if (S_ISDIR(st.st_mode)) {
-            adddir(arena, r, name, &c);
+            adddir(arena, index, name, &c);
             readtree(arena, c, joinpath(path, name));
         } else {
-            addgroup(arena, r, groupname(name), KindGroup, double(st.st_size), double(st.st_size), { 2048, 4 }, &c);
+            addgroup(arena, index, groupname(name), KindGroup, double(st.st_size), double(st.st_size), { 2048, 4 }, &c);
         }
     }
     closedir(d);

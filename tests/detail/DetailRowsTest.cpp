@@ -51,7 +51,8 @@ struct Chain
         dirrec* at = root;
         for (const std::string& d : dirs) {
             dirrec* next = nullptr;
-            adddir(arena, at, d, &next);
+            SiblingIndex here(at);
+            adddir(arena, here, d, &next);
             at = next;
         }
         // A group alone has no file to add through addgroup(): link it by hand, as the only child.
