@@ -1,13 +1,9 @@
 #include "QVMakeTree.h"
 
-#include "ClusterRules.h"
 #include "DirLister.h"
-#include "Labels.h"
 #include "PathJoin.h"
-#include "Records.h"
+#include "Scan.h"
 #include "SizeText.h"
-#include "VolumeQuery.h"
-#include "Walker.h"
 
 #include <QMetaObject>
 #include <chrono>
@@ -123,21 +119,16 @@ void QVMakeTree::body()
     }
     v.scanroot = v.arena.make(path, KindDirectory);
 
-    const VolumeInfo volume = m_services.volumes.query(path);
-    const ClusterFigures figures = clusterrules(volume, v.ntfamily);
-    v.clustersize = figures.clustersize;
-    const std::string volumeroot = volume.root.empty() ? path : volume.root;
-
     const std::unique_ptr<DirLister> lister = m_services.makelister();
-    WalkContext walk { v.arena, *lister, m_services.sink, v.scanabort, v.clustersize, v.whatifkb };
-    dirwalk(walk, v.scanroot, path);
-    if (v.scanabort)
+    const ScanSummary scan = runscan(
+        { v.arena, v.scanroot, m_services.volumes, *lister, m_services.sink, v.scanabort, v.whatifkb, v.ntfamily });
+    v.clustersize = scan.clustersize;
+    if (!scan.completed)
         return;
 
-    v.maxdepth = 0;
-    rollup(v.scanroot, 0, v.maxdepth);
+    v.maxdepth = scan.maxdepth;
+    v.labelwidth = scan.labelwidth;
     m_services.sink.status("Scan Complete Preparing Display...");
-    v.labelwidth = labelwidth(v.maxdepth);
     // A stop while the completion text shows still leaves the tree view empty: the flag is tested again
     // on the GUI thread, where the stop button sets it.
     bool shown = false;
@@ -150,7 +141,7 @@ void QVMakeTree::body()
         || !shown)
         return;
 
-    m_services.sink.status(freespacetext(volumeroot, figures.freespace));
+    m_services.sink.status(freespacetext(scan.volumeroot, scan.freespace));
 }
 
 } // namespace qv

@@ -7,7 +7,6 @@
 // With --details, each file-type group's line is followed by the group's detail list as the program
 // shows it (the directory listed afresh, sorted by name), one line a file:
 // "\t<name>\t<Size>\t<Space Used>\t<What If>\t<Modified>\t<state image>".
-#include "ClusterRules.h"
 #include "ColourRangeTable.h"
 #include "DetailRows.h"
 #include "DisplayText.h"
@@ -16,8 +15,7 @@
 #include "PathJoin.h"
 #include "PosixDirLister.h"
 #include "PosixVolumeQuery.h"
-#include "Records.h"
-#include "Walker.h"
+#include "Scan.h"
 
 #include <charconv>
 #include <cstdio>
@@ -159,37 +157,26 @@ void printtree(const dirrec* root, int W, Output& out, const std::function<void(
     }
 }
 
-// Scans opts.path the way the scan thread does, sums it and prints it.
+// Scans opts.path the way the scan thread does and prints it.
 void scanandprint(const Options& opts, Output& out)
 {
-    const std::string root = rootname(opts.path);
-    std::uint32_t clustersize;
-    if (opts.clustersize) {
-        clustersize = *opts.clustersize;
-    } else {
-        PosixVolumeQuery volumes;
-        clustersize = clusterrules(volumes.query(root), true).clustersize;
-    }
-
     RecordArena arena;
-    dirrec* scanroot = arena.make(root, KindDirectory);
+    dirrec* root = arena.make(rootname(opts.path), KindDirectory);
+    PosixVolumeQuery volumes;
     PosixDirLister lister(MountTable::load());
     StderrSink loud;
     SilentSink quiet;
     const std::atomic<std::int32_t> scanabort { 0 };
     const std::atomic<std::int32_t> whatifkb { opts.whatifkb };
-    WalkContext ctx { arena, lister, opts.status ? static_cast<ScanSink&>(loud) : quiet, scanabort, clustersize,
-        whatifkb };
-    dirwalk(ctx, scanroot, root);
+    const ScanSummary scan = runscan({ arena, root, volumes, lister, opts.status ? static_cast<ScanSink&>(loud) : quiet,
+        scanabort, whatifkb, true, opts.clustersize.value_or(0) });
 
-    int maxdepth = 0;
-    rollup(scanroot, 0, maxdepth);
     std::function<void(const dirrec&)> details;
     const ColourRangeTable colours;
-    const DetailParams params { clustersize, opts.whatifkb, colours };
+    const DetailParams params { scan.clustersize, opts.whatifkb, colours };
     if (opts.details)
         details = [&](const dirrec& group) { printdetails(group, lister, params, out); };
-    printtree(scanroot, labelwidth(maxdepth), out, details);
+    printtree(root, scan.labelwidth, out, details);
 }
 
 } // namespace

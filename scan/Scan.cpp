@@ -1,0 +1,32 @@
+#include "Scan.h"
+
+#include "ClusterRules.h"
+#include "Labels.h"
+#include "VolumeQuery.h"
+#include "Walker.h"
+
+namespace qv {
+
+ScanSummary runscan(const ScanJob& job)
+{
+    const std::string path(job.root->name());
+    const VolumeInfo volume = job.volumes.query(path);
+    const ClusterFigures figures = clusterrules(volume, job.ntfamily);
+
+    ScanSummary summary;
+    summary.clustersize = job.clustersize ? job.clustersize : figures.clustersize;
+    summary.freespace = figures.freespace;
+    summary.volumeroot = volume.root.empty() ? path : volume.root;
+
+    WalkContext walk { job.arena, job.lister, job.sink, job.scanabort, summary.clustersize, job.whatifkb };
+    dirwalk(walk, job.root, path);
+    if (job.scanabort)
+        return summary;
+
+    rollup(job.root, 0, summary.maxdepth);
+    summary.labelwidth = labelwidth(summary.maxdepth);
+    summary.completed = true;
+    return summary;
+}
+
+} // namespace qv
