@@ -4,6 +4,10 @@
 //   quorvane-guibench scan PATH       a whole scan of PATH through the main window: scan time, tree fill
 //                                     on the GUI thread, the longest pause of the event loop, expanding
 //                                     the largest node, peak memory
+//   quorvane-guibench stop PATH N     N scans of PATH through the main window, each stopped with the Stop
+//                                     button at a random point of the walk: the time from the click to the
+//                                     stop's status text, to the scan thread's end, and to the window
+//                                     seeing it (median and largest)
 //   quorvane-guibench tree N WIDE     the tree fill alone for a made-up tree of N records, one directory
 //                                     of which has WIDE children: fill, then expanding that directory,
 //                                     repainting the discs, and re-ordering largest first and back
@@ -19,14 +23,19 @@
 #include "ScanValues.h"
 #include "TQVForm1.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <random>
 #include <string>
 #include <sys/resource.h>
+#include <vector>
 
 using namespace qv;
 
@@ -136,6 +145,83 @@ int scan(const std::string& path)
     return 0;
 }
 
+// Starts N scans of path and stops each at a random point of its walk.
+int stop(const std::string& path, int rounds)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    ScanValues values;
+    ColourRangeTable colours;
+    RegFileStore settings;
+    SilentFeedback feedback;
+    PosixVolumeQuery volumes;
+    const std::unique_ptr<TQVForm1> main = makewindows(
+        Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } });
+    main->show();
+    auto* button = main->findChild<QAbstractButton*>(QStringLiteral("QVstopbtn"));
+    if (!button) {
+        std::fprintf(stderr, "no Stop button\n");
+        return 1;
+    }
+
+    // Runs the event loop until done() holds, testing it once per pass.
+    auto until = [](const std::function<bool()>& done) {
+        QTimer loop;
+        loop.setInterval(0);
+        QObject::connect(&loop, &QTimer::timeout, [&] {
+            if (done())
+                QCoreApplication::quit();
+        });
+        loop.start();
+        QApplication::exec();
+    };
+
+    // One whole scan first, for the length of a walk.
+    QElapsedTimer clock;
+    clock.start();
+    main->selectscan(path);
+    until([&] { return !main->scanrunning(); });
+    const double wholems = clock.nsecsElapsed() / 1e6;
+    print("whole scan", wholems, "ms");
+
+    std::mt19937 random(1);
+    std::uniform_real_distribution<double> at(0.05, 0.85);
+    std::vector<double> totext, toend, toseen;
+    for (int i = 0; i < rounds; ++i) {
+        const double after = at(random) * wholems;
+        main->selectscan(path);
+        clock.start();
+        until([&] { return clock.nsecsElapsed() / 1e6 >= after || !main->scanrunning(); });
+        if (!main->scanrunning()) {
+            std::fprintf(stderr, "round %d: the scan ended before its stop\n", i);
+            continue;
+        }
+        clock.start();
+        button->click();
+        if (main->statustext() == QStringLiteral("Directory Scan Aborted"))
+            totext.push_back(clock.nsecsElapsed() / 1e6);
+        double ended = -1;
+        until([&] {
+            if (ended < 0 && values.scaninprogress == 0)
+                ended = clock.nsecsElapsed() / 1e6;
+            return !main->scanrunning();
+        });
+        toseen.push_back(clock.nsecsElapsed() / 1e6);
+        toend.push_back(ended < 0 ? toseen.back() : ended);
+        std::printf("round %d: stopped at %.0f ms, thread ended %.2f ms later\n", i, after, toend.back());
+    }
+    auto report = [](const char* name, std::vector<double> v) {
+        if (v.empty())
+            return;
+        std::sort(v.begin(), v.end());
+        std::printf("%-28s %12.2f ms median, %.2f ms largest, %zu stops\n", name, v[v.size() / 2], v.back(), v.size());
+    };
+    report("click to stop text", totext);
+    report("click to thread end", toend);
+    report("click to window sees end", toseen);
+    return 0;
+}
+
 int tree(long n, long wide)
 {
     // The root holds `wide` directories, one of which (the first) holds `wide` file-type groups; the rest
@@ -219,8 +305,10 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "scan" && argc == 3)
         return scan(argv[2]);
+    if (mode == "stop" && argc == 4)
+        return stop(argv[2], std::atoi(argv[3]));
     if (mode == "tree" && argc == 4)
         return tree(std::atol(argv[2]), std::atol(argv[3]));
-    std::fprintf(stderr, "usage: quorvane-guibench scan PATH | tree N WIDE\n");
+    std::fprintf(stderr, "usage: quorvane-guibench scan PATH | stop PATH N | tree N WIDE\n");
     return 2;
 }
