@@ -19,36 +19,32 @@ const QColor Outline(128, 96, 0);
 const QColor FolderBack(230, 186, 40);
 const QColor FolderFront(255, 222, 89);
 
-void closedfolder(QPainter& p)
+// The folder's back with its tab, reaching to x = right, outlined.
+void folderback(QPainter& p, double right)
 {
     QPainterPath back;
     back.moveTo(1.5, 3.5);
     back.lineTo(6.5, 3.5);
     back.lineTo(8.0, 5.0);
-    back.lineTo(14.5, 5.0);
-    back.lineTo(14.5, 13.5);
+    back.lineTo(right, 5.0);
+    back.lineTo(right, 13.5);
     back.lineTo(1.5, 13.5);
     back.closeSubpath();
     p.setPen(QPen(Outline, 1.0));
     p.setBrush(FolderBack);
     p.drawPath(back);
+}
+
+void closedfolder(QPainter& p)
+{
+    folderback(p, 14.5);
     p.setBrush(FolderFront);
     p.drawRect(QRectF(1.5, 6.5, 13.0, 7.0));
 }
 
 void openfolder(QPainter& p)
 {
-    QPainterPath back;
-    back.moveTo(1.5, 3.5);
-    back.lineTo(6.5, 3.5);
-    back.lineTo(8.0, 5.0);
-    back.lineTo(13.5, 5.0);
-    back.lineTo(13.5, 13.5);
-    back.lineTo(1.5, 13.5);
-    back.closeSubpath();
-    p.setPen(QPen(Outline, 1.0));
-    p.setBrush(FolderBack);
-    p.drawPath(back);
+    folderback(p, 13.5);
     // The front flap tilted open towards the viewer.
     QPainterPath flap;
     flap.moveTo(3.5, 7.5);

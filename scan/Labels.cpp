@@ -64,28 +64,20 @@ bool printableascii(std::string_view s)
 
 QString buildlabel(const dirrec& r, int d, int W)
 {
+    // Over 1048065 bytes the figures are in MB between square brackets, otherwise in KB between round ones.
+    const bool mb = r.bytes > 1048065;
+    const char* unitcomma = mb ? "MB," : "KB,";
     Figures f;
-    if (r.bytes > 1048065) {
-        f.text("..[");
-        f.count(r.count, 5);
-        f.text(",");
-        f.mb(r.bytes);
-        f.text("MB,");
-        f.mb(r.space);
-        f.text("MB,");
-        f.mb(r.whatif);
-        f.text("MB]");
-    } else {
-        f.text("..(");
-        f.count(r.count, 5);
-        f.text(",");
-        f.kb(r.bytes);
-        f.text("KB,");
-        f.kb(r.space);
-        f.text("KB,");
-        f.kb(r.whatif);
-        f.text("KB)");
-    }
+    const auto figure = [&](double x) { mb ? f.mb(x) : f.kb(x); };
+    f.text(mb ? "..[" : "..(");
+    f.count(r.count, 5);
+    f.text(",");
+    figure(r.bytes);
+    f.text(unitcomma);
+    figure(r.space);
+    f.text(unitcomma);
+    figure(r.whatif);
+    f.text(mb ? "MB]" : "KB)");
 
     const int room = W - d;
     const std::string_view raw = r.name();
