@@ -1,7 +1,7 @@
 #include "ScanTreeView.h"
 
 #include "DisplayText.h"
-#include "PathJoin.h"
+#include "Records.h"
 #include "ScanTreeModel.h"
 
 #include <QAction>
@@ -17,26 +17,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace qv {
-namespace {
-
-// A record's path from the raw names of its chain: the scan root's name is the full scan path, every
-// other record's its entry name, or for a file-type group its pattern such as "*.TXT".
-std::string recordpath(const dirrec& r)
-{
-    std::vector<std::string_view> names;
-    for (const dirrec* p = &r; p; p = p->parent)
-        names.push_back(p->name());
-    std::string path(names.back());
-    for (auto it = names.rbegin() + 1; it != names.rend(); ++it)
-        path = joinpath(path, *it);
-    return path;
-}
-
-} // namespace
 
 ScanTreeView::ScanTreeView(QWidget* parent)
     : QTreeView(parent)

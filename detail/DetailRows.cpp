@@ -71,20 +71,12 @@ QString DetailRow::modifiedtext() const
 
 std::string groupdirectory(const dirrec& group)
 {
-    std::vector<std::string_view> names;
-    for (const dirrec* r = group.parent; r; r = r->parent)
-        names.push_back(r->name());
-    if (names.empty())
-        return {};
-    std::string path(names.back());
-    for (auto it = names.rbegin() + 1; it != names.rend(); ++it)
-        path = joinpath(path, *it);
-    return path;
+    return group.parent ? recordpath(*group.parent) : std::string();
 }
 
 std::string grouppattern(const dirrec& group)
 {
-    return joinpath(groupdirectory(group), group.name());
+    return recordpath(group);
 }
 
 DetailRequest DetailRequest::of(const dirrec& group, const DetailParams& params)

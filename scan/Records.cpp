@@ -1,6 +1,9 @@
 #include "Records.h"
 
+#include "PathJoin.h"
+
 #include <cmath>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -135,6 +138,17 @@ int addgroup(RecordArena& arena, SiblingIndex& index, std::string_view group, st
     index.m_groups.insert(it, g);
     *out = g;
     return 0;
+}
+
+std::string recordpath(const dirrec& r)
+{
+    std::vector<std::string_view> names;
+    for (const dirrec* p = &r; p; p = p->parent)
+        names.push_back(p->name());
+    std::string path(names.back());
+    for (auto it = names.rbegin() + 1; it != names.rend(); ++it)
+        path = joinpath(path, *it);
+    return path;
 }
 
 void rollup(dirrec* r, int depth, int& maxdepth)

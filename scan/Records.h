@@ -74,6 +74,10 @@ int adddir(RecordArena& arena, SiblingIndex& index, std::string_view name, dirre
 int addgroup(RecordArena& arena, SiblingIndex& index, std::string_view group, std::int8_t kind, double nominal,
     double ondisc, const Rounding& rounding, dirrec** out);
 
+// A record's path from the raw names of its chain: the scan root's name is the full scan path, every
+// other record's its entry name, or for a file-type group its pattern such as "*.TXT".
+std::string recordpath(const dirrec& r);
+
 // Adds every record's figures into the directory records above it, from r down, and raises maxdepth to
 // the level of the deepest record (r being at level depth). Iterative: any depth is safe.
 void rollup(dirrec* r, int depth, int& maxdepth);
