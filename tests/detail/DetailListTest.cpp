@@ -1,14 +1,14 @@
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
+#include "FakeFiles.h"
 #include "PathJoin.h"
-#include "PosixDirLister.h"
 #include "RangePalette.h"
 #include "RecordArena.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
-#include "TestLister.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -18,40 +18,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <deque>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <sys/stat.h>
 
 using namespace qv;
-using qv::test::Gate;
-using qv::test::GatedLister;
+using qv::test::FakeFiles;
 
 namespace {
-
-// The listers the form reads with, made on its worker: real ones, or held at a gate when a test asks.
-struct Listers
-{
-    std::mutex lock;
-    std::deque<std::shared_ptr<Gate>> gates; // the next listers made wait at these, one each
-    std::shared_ptr<std::atomic<int>> done = std::make_shared<std::atomic<int>>(0); // gated listers gone
-
-    void hold(std::shared_ptr<Gate> gate)
-    {
-        const std::lock_guard guard(lock);
-        gates.push_back(std::move(gate));
-    }
-    std::unique_ptr<DirLister> make()
-    {
-        const std::lock_guard guard(lock);
-        if (gates.empty())
-            return std::make_unique<PosixDirLister>();
-        auto gated = std::make_unique<GatedLister>(gates.front(), std::make_unique<PosixDirLister>(), done);
-        gates.pop_front();
-        return gated;
-    }
-};
 
 class DetailListTest : public ::testing::Test
 {
@@ -61,8 +35,8 @@ protected:
     ScanValues values;
     ColourRangeTable table;
     QList<QImage> stateimages = RangePalette::stateimages();
-    std::shared_ptr<Listers> listers = std::make_shared<Listers>();
-    TQVForm4 form { values, table, [l = listers] { return l->make(); } };
+    FakeFiles files { FakeFiles::RealFileSystem };
+    TQVForm4 form { values, table, files.factory() };
     QTreeView* list = form.findChild<QTreeView*>(QStringLiteral("QVList1"));
     RecordArena arena;
     dirrec* scanroot = arena.make(root, KindDirectory);
@@ -212,11 +186,15 @@ TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesI
     QSignalSpy filled(&form, &TQVForm4::filled);
     std::vector<QString> shown; // the first row of every fill that reached the list
     QObject::connect(&form, &TQVForm4::filled, [&] { shown.push_back(rows() ? cell(0, 0) : QString()); });
-    auto gate = std::make_shared<Gate>();
-    listers->hold(gate);
-    dirrec* txt = group("*.TXT");
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("slow")));
+    file("slow/z.txt", 1);
+    files.hold(root + "/slow");
+    dirrec* slow = arena.make("slow", KindDirectory);
+    slow->parent = scanroot;
+    dirrec* txt = arena.make("*.TXT", KindGroup);
+    txt->parent = slow;
     form.fill(*txt); // this directory does not answer
-    gate->waitforwaiters(1);
+    files.waitforheld(1);
     // The window goes on: the old rows went at once, it hides and shows again, and the records may go.
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(form.filling());
@@ -232,8 +210,8 @@ TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesI
     EXPECT_EQ(cell(0, 0), QStringLiteral("c.log"));
 
     // The held read comes back: its rows never reach the list, whatever comes after.
-    gate->open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return *listers->done == 1; }));
+    files.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files.listers() == 0; })); // its lister is gone
     fill(*group("*.TXT"));
     EXPECT_EQ(shown, (std::vector<QString> { QStringLiteral("c.log"), QStringLiteral("a.txt") }));
     EXPECT_EQ(filled.count(), 2);
@@ -319,16 +297,15 @@ TEST(DetailListExit, DISABLED_FillHeldForEver)
 {
     ScanValues values;
     ColourRangeTable table;
-    auto listers = std::make_shared<Listers>();
-    auto gate = std::make_shared<Gate>(); // never opened
-    listers->hold(gate);
-    auto form = std::make_unique<TQVForm4>(values, table, [listers] { return listers->make(); });
+    static auto* files = new FakeFiles(FakeFiles::RealFileSystem); // never released, not even at the end
+    files->hold("/");
+    auto form = std::make_unique<TQVForm4>(values, table, files->factory());
     RecordArena arena;
     dirrec* root = arena.make("/", KindDirectory);
     dirrec* g = arena.make("*.TXT", KindGroup);
     g->parent = root;
     form->fill(*g);
-    gate->waitforwaiters(1);
+    files->waitforheld(1);
     form.reset();
 }
 

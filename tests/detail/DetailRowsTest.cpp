@@ -2,13 +2,14 @@
 
 #include "ColourRangeTable.h"
 #include "DiagStream.h"
+#include "FakeFiles.h"
 #include "PathJoin.h"
 #include "PosixDirLister.h"
 #include "RecordArena.h"
+#include "RecordChecks.h"
 #include "Records.h"
 #include "RowOrder.h"
-#include "TestLister.h"
-#include "Walker.h"
+#include "Walk.h"
 
 #include <QCollator>
 #include <QDir>
@@ -26,7 +27,7 @@
 #include <vector>
 
 using namespace qv;
-using qv::test::FakeLister;
+using namespace qv::test;
 
 namespace {
 
@@ -285,11 +286,11 @@ TEST(DetailPaths, DirectoryRebuiltFromTheRecordChain)
         Chain chain(c.root, c.dirs, c.group);
         EXPECT_EQ(groupdirectory(*chain.group), c.dir);
         EXPECT_EQ(grouppattern(*chain.group), c.pattern);
-        FakeLister lister;
+        FakeFiles lister;
         ColourRangeTable table;
         DiagStream diag;
         EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file()).empty());
-        EXPECT_EQ(lister.opened, std::vector<std::string> { c.dir });
+        EXPECT_EQ(lister.opened(), std::vector<std::string> { c.dir });
         EXPECT_EQ(diag.str(), std::string("\ndirwalk function: can't open ") + c.pattern + "\n");
     }
 }
@@ -347,14 +348,13 @@ TEST_F(DetailRowsTest, NoLinkIsFollowedBelowTheScanRoot)
 
 TEST(DetailFake, CompressedFilesCountAtTheirCompressedSize)
 {
-    FakeLister lister;
-    lister.dirs["/vol"] = {
-        { "packed.log", false, true, 1000000, 300000, 0 },
-        { "unreadable.log", false, true, 1000000, -1, 0 }, // the compressed size could not be read
-        { "plain.log", false, false, 5000, 100, 0 }, // not compressed: ondisc is not looked at
-        { ".", true },
-        { "..", true },
-    };
+    FakeFiles lister;
+    lister.listing("/vol",
+        {
+            { "packed.log", false, 1000000, true, 300000 },
+            { "unreadable.log", false, 1000000, true, -1 }, // the compressed size could not be read
+            { "plain.log", false, 5000, false, 100 }, // not compressed: ondisc is not looked at
+        });
     ColourRangeTable table;
     Chain chain("/vol", {}, "*.LOG");
     const auto r = detailrows(*chain.group, lister, { 4096, 1, table });
@@ -376,11 +376,11 @@ TEST(DetailFake, NamesTooLongForAPathAreLeftOutWithTheDiagnostic)
     const std::string dir = "/" + std::string(99, 'd'); // 100 bytes
     const std::string fits(4095 - 100 - 2 - 4, 'f'); // with ".txt": 4095 - 100 - 2 bytes, the most allowed
     const std::string over = fits + "x";
-    FakeLister lister;
+    FakeFiles lister;
     // Only the group's files are the list's business: overlong names of other groups and of directories
     // named like the group say nothing.
-    lister.dirs[dir] = { { fits + ".txt", false, false, 1 }, { over + ".txt", false, false, 2 },
-        { over + ".dat", false, false, 3 }, { over + ".txt", true } };
+    lister.listing(dir,
+        { fakefile(fits + ".txt", 1), fakefile(over + ".txt", 2), fakefile(over + ".dat", 3), fakedir(over + ".txt") });
     ColourRangeTable table;
     Chain chain(dir, {}, "*.TXT");
     DiagStream diag;
@@ -391,44 +391,21 @@ TEST(DetailFake, NamesTooLongForAPathAreLeftOutWithTheDiagnostic)
 
     // A group whose only file is too long has a file left: it is not reported as a directory that can't
     // be opened.
-    lister.dirs[dir] = { { over + ".txt", false, false, 2 } };
+    lister.listing(dir, { fakefile(over + ".txt", 2) });
     DiagStream alone;
     EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, alone.file()).empty());
     EXPECT_EQ(alone.str(), "\ndirwalk: name " + dir + "/*.TXT/" + over + ".txt too long\n");
 }
 
-// Deletes every file right after the lister has reported it.
-class DeletingLister : public DirLister
-{
-public:
-    std::unique_ptr<DirListing> open(const std::string& path) override
-    {
-        struct Listing : DirListing
-        {
-            std::unique_ptr<DirListing> inner;
-            std::string dir;
-            bool next(DirEntry& e) override
-            {
-                if (!inner->next(e))
-                    return false;
-                if (!e.isdir)
-                    std::remove(joinpath(dir, e.name).c_str());
-                return true;
-            }
-        };
-        auto l = std::make_unique<Listing>();
-        l->inner = real.open(path);
-        l->dir = path;
-        return l->inner ? std::move(l) : nullptr;
-    }
-    PosixDirLister real;
-};
-
 TEST_F(DetailRowsTest, FileDeletedAfterItWasListedKeepsItsRow)
 {
     file("a.txt", 100);
     file("b.txt", 5000);
-    DeletingLister deleting;
+    FakeFiles deleting(FakeFiles::RealFileSystem); // deletes every file right after reporting it
+    deleting.onentry([](const std::string& path, const DirEntry& e, std::size_t) {
+        if (!e.isdir)
+            std::remove(joinpath(path, e.name).c_str());
+    });
     Chain chain(dir, {}, "*.TXT");
     const auto r = detailrows(*chain.group, deleting, { 4096, 4, table });
     ASSERT_EQ(r.size(), 2u);
@@ -446,18 +423,9 @@ TEST_F(DetailRowsTest, RowsAddUpToTheGroupFigures)
     file("other.txt", 7);
     for (std::int32_t whatifkb : { 1, 4, 32 }) {
         // The group as a scan of the same directory counts it.
-        RecordArena arena;
-        dirrec* root = arena.make(dir, KindDirectory);
-        struct : ScanSink
-        {
-            void status(const std::string&) override { }
-        } sink;
-        const std::atomic<std::int32_t> abort { 0 }, current { whatifkb };
-        WalkContext ctx { arena, lister, sink, abort, 4096, current };
-        dirwalk(ctx, root, dir);
-        dirrec* group = root->child;
-        while (group && group->name() != "*.BIN")
-            group = group->next;
+        Walk w;
+        w.whatifkb = whatifkb;
+        const dirrec* group = child(w.run(lister, dir), "*.BIN");
         ASSERT_NE(group, nullptr);
 
         const auto r = detailrows(*group, lister, { 4096, whatifkb, table });
