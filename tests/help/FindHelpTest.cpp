@@ -2,9 +2,9 @@
 #include "DriveSelector.h"
 #include "FakeFiles.h"
 #include "HelpLauncher.h"
-#include "HelpViewer.h"
 #include "Placement.h"
 #include "RecordingFeedback.h"
+#include "RecordingViewer.h"
 #include "RegFileStore.h"
 #include "TQVFindHelp.h"
 
@@ -328,20 +328,6 @@ TEST_F(FindHelpTest, KeepsItsDirectoryBetweenUsesAndRereadsTheFileBox)
     EXPECT_EQ(shown, QStringList { QStringLiteral("Quorvane.hlp") });
 }
 
-namespace {
-
-struct Viewer : HelpViewer
-{
-    std::vector<std::string> paths;
-    bool open(const std::string& path, const QString&) override
-    {
-        paths.push_back(path);
-        return true;
-    }
-};
-
-} // namespace
-
 // The launcher with the real dialog: the user finds the directory and confirms it.
 TEST_F(FindHelpTest, TheLauncherStoresWhatTheUserPicks)
 {
@@ -354,7 +340,7 @@ TEST_F(FindHelpTest, TheLauncherStoresWhatTheUserPicks)
     {
         RegFileStore store;
         test::RecordingFeedback feedback;
-        Viewer viewer;
+        test::RecordingViewer viewer;
         TQVFindHelp dialog(nullptr, mountinfo, path("start"));
         HelpLauncher launcher(store, feedback, viewer, dialog, nullptr, {});
         int asks = 0;
@@ -367,8 +353,8 @@ TEST_F(FindHelpTest, TheLauncherStoresWhatTheUserPicks)
         launcher.showhelp(QStringLiteral("Main"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !launcher.busy(); }));
         EXPECT_EQ(asks, 1);
-        ASSERT_EQ(viewer.paths.size(), 1u);
-        EXPECT_EQ(viewer.paths[0], path("start/docs") + "/Quorvane.hlp");
+        ASSERT_EQ(viewer.calls.size(), 1u);
+        EXPECT_EQ(viewer.calls[0].path, path("start/docs") + "/Quorvane.hlp");
         EXPECT_EQ(RegFileStore().readString(ValuesKey, "HelpDirectory"), path("start/docs"));
         EXPECT_TRUE(feedback.errors.isEmpty());
         EXPECT_TRUE(feedback.messages.isEmpty());

@@ -2,8 +2,8 @@
 
 #include "FakeFiles.h"
 #include "FindHelpPrompt.h"
-#include "HelpViewer.h"
 #include "RecordingFeedback.h"
+#include "RecordingViewer.h"
 #include "RegFileStore.h"
 #include "SettingsStore.h"
 
@@ -40,23 +40,6 @@ public:
 
 private:
     std::string m_saved;
-};
-
-struct RecordingViewer : HelpViewer
-{
-    struct Call
-    {
-        std::string path;
-        QString keyword;
-        bool fileexisted;
-    };
-    std::vector<Call> calls;
-    bool result = true;
-    bool open(const std::string& path, const QString& keyword) override
-    {
-        calls.push_back({ path, keyword, QFile::exists(QString::fromStdString(path)) });
-        return result;
-    }
 };
 
 // Answers the Find Help dialog from a script: each answer confirms a directory or cancels.
@@ -141,7 +124,7 @@ protected:
     QTemporaryDir config, tree;
     std::optional<RegFileStore> store;
     test::RecordingFeedback feedback;
-    RecordingViewer viewer;
+    test::RecordingViewer viewer;
     ScriptedPrompt prompt;
     CwdGuard guard;
 
