@@ -2,11 +2,6 @@
 
 #include "PosixDirLister.h"
 
-#include <condition_variable>
-#include <map>
-#include <mutex>
-#include <set>
-
 namespace qv::test {
 
 FakeEntry fakedir(std::string name)
@@ -21,58 +16,13 @@ FakeEntry fakefile(std::string name, double size)
 
 namespace {
 
+using State = FakeFiles::State;
+
 std::string parentof(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
 }
-
-} // namespace
-
-struct FakeFiles::State
-{
-    struct Gate
-    {
-        bool open = false;
-    };
-
-    const bool real;
-    mutable std::mutex lock;
-    mutable std::condition_variable changed;
-    std::map<std::string, std::vector<FakeEntry>> dirs;
-    std::set<std::string> endless;
-    std::map<std::string, Gate> gates;
-    std::vector<std::string> opened;
-    int held = 0, busy = 0, live = 0, listers = 0;
-    bool readahead = true;
-    std::function<void(const std::string&)> onopen;
-    std::function<void(const std::string&, const DirEntry&, std::size_t)> onentry;
-
-    explicit State(bool real)
-        : real(real)
-    {
-    }
-    void adddir(const std::string& path)
-    {
-        if (!dirs.emplace(path, std::vector<FakeEntry> {}).second || path == "/")
-            return;
-        adddir(parentof(path));
-        dirs[parentof(path)].push_back(fakedir(path.substr(path.rfind('/') + 1)));
-    }
-    void releaseall()
-    {
-        std::lock_guard guard(lock);
-        for (auto& [path, gate] : gates)
-            gate.open = true;
-        changed.notify_all();
-    }
-    std::unique_ptr<DirListing> open(
-        const std::shared_ptr<State>& self, DirLister* reallister, const std::string* root, const std::string& path);
-};
-
-namespace {
-
-using State = FakeFiles::State;
 
 class Listing : public DirListing
 {
@@ -119,6 +69,7 @@ private:
     std::size_t m_index = 0;
 };
 
+// Lists the state's tree, or the real file system through real.
 class Lister : public DirLister
 {
 public:
@@ -167,16 +118,24 @@ std::unique_ptr<DirLister> makelister(const std::shared_ptr<State>& state, bool 
 
 } // namespace
 
+void State::adddir(const std::string& path)
+{
+    if (!dirs.emplace(path, std::vector<FakeEntry> {}).second || path == "/")
+        return;
+    adddir(parentof(path));
+    dirs[parentof(path)].push_back(fakedir(path.substr(path.rfind('/') + 1)));
+}
+
 std::unique_ptr<DirListing> State::open(
     const std::shared_ptr<State>& self, DirLister* reallister, const std::string* root, const std::string& path)
 {
     std::unique_lock guard(lock);
     ++busy;
     opened.push_back(path);
-    if (const auto gate = gates.find(path); gate != gates.end() && !gate->second.open) {
+    if (const auto gate = gates.find(path); gate != gates.end() && !gate->second) {
         ++held;
         changed.notify_all();
-        changed.wait(guard, [&] { return gate->second.open; });
+        changed.wait(guard, [&] { return gate->second; });
         --held;
     }
     std::vector<FakeEntry> entries;
@@ -211,104 +170,29 @@ FakeFiles::FakeFiles(Source source)
 FakeFiles::~FakeFiles()
 {
     m_own.reset();
-    m_state->releaseall();
-}
-
-void FakeFiles::dir(const std::string& path)
-{
-    std::lock_guard guard(m_state->lock);
-    m_state->adddir(path);
+    release();
 }
 
 void FakeFiles::file(const std::string& path, double size)
 {
-    std::lock_guard guard(m_state->lock);
-    m_state->adddir(parentof(path));
-    m_state->dirs[parentof(path)].push_back(fakefile(path.substr(path.rfind('/') + 1), size));
-}
-
-void FakeFiles::listing(const std::string& path, std::vector<FakeEntry> entries)
-{
-    std::lock_guard guard(m_state->lock);
-    m_state->dirs[path] = std::move(entries);
-}
-
-void FakeFiles::endless(const std::string& path)
-{
-    std::lock_guard guard(m_state->lock);
-    m_state->adddir(path);
-    m_state->endless.insert(path);
-}
-
-void FakeFiles::hold(const std::string& path)
-{
-    std::lock_guard guard(m_state->lock);
-    m_state->gates[path] = {};
-}
-
-void FakeFiles::release(const std::string& path)
-{
-    std::lock_guard guard(m_state->lock);
-    m_state->gates[path].open = true;
-    m_state->changed.notify_all();
+    with([&](State& s) {
+        s.adddir(parentof(path));
+        s.dirs[parentof(path)].push_back(fakefile(path.substr(path.rfind('/') + 1), size));
+    });
 }
 
 void FakeFiles::release()
 {
-    m_state->releaseall();
-}
-
-int FakeFiles::held() const
-{
-    std::lock_guard guard(m_state->lock);
-    return m_state->held;
+    with([](State& s) {
+        for (auto& [path, open] : s.gates)
+            open = true;
+    });
 }
 
 void FakeFiles::waitforheld(int n) const
 {
     std::unique_lock guard(m_state->lock);
     m_state->changed.wait(guard, [&] { return m_state->held >= n; });
-}
-
-void FakeFiles::onopen(std::function<void(const std::string&)> hook)
-{
-    m_state->onopen = std::move(hook);
-}
-
-void FakeFiles::onentry(std::function<void(const std::string&, const DirEntry&, std::size_t)> hook)
-{
-    std::lock_guard guard(m_state->lock);
-    m_state->onentry = std::move(hook);
-}
-
-void FakeFiles::readahead(bool on)
-{
-    std::lock_guard guard(m_state->lock);
-    m_state->readahead = on;
-}
-
-int FakeFiles::busy() const
-{
-    std::lock_guard guard(m_state->lock);
-    return m_state->busy;
-}
-
-int FakeFiles::live() const
-{
-    std::lock_guard guard(m_state->lock);
-    return m_state->live;
-}
-
-int FakeFiles::listers() const
-{
-    std::lock_guard guard(m_state->lock);
-    return m_state->listers;
-}
-
-std::vector<std::string> FakeFiles::opened() const
-{
-    std::lock_guard guard(m_state->lock);
-    return m_state->opened;
 }
 
 std::unique_ptr<DirLister> FakeFiles::lister() const
@@ -319,21 +203,6 @@ std::unique_ptr<DirLister> FakeFiles::lister() const
 std::function<std::unique_ptr<DirLister>()> FakeFiles::factory() const
 {
     return [state = m_state] { return makelister(state, true); };
-}
-
-std::unique_ptr<DirListing> FakeFiles::open(const std::string& path)
-{
-    return m_own->open(path);
-}
-
-std::unique_ptr<DirListing> FakeFiles::openbelow(const std::string& root, const std::string& path)
-{
-    return m_own->openbelow(root, path);
-}
-
-std::unique_ptr<DirLister> FakeFiles::another()
-{
-    return m_own->another();
 }
 
 } // namespace qv::test
