@@ -45,9 +45,9 @@ public:
     FakeFiles& operator=(const FakeFiles&) = delete;
     struct State;
 
-    // The tree in memory. dir() and file() add the parents a path needs; listing() gives path exactly these
-    // entries, in this order, and nothing else. Every listing starts with "." and "..". A path never added
-    // can't be listed.
+    // The tree in memory (InMemory). dir() and file() add the parents a path needs; listing() gives path
+    // exactly these entries, in this order, and nothing else. Every listing starts with "." and "..". A path
+    // never added can't be listed.
     void dir(const std::string& path)
     {
         with([&](State& s) { s.adddir(path); });
