@@ -6,16 +6,15 @@
 #include "RecordArena.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
+#include "TempTree.h"
 
 #include <QAbstractItemModelTester>
-#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <fcntl.h>
@@ -30,8 +29,8 @@ namespace {
 class DetailListTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir tmp;
-    std::string root = tmp.path().toStdString();
+    test::TempTree tmp;
+    std::string root = tmp.root();
     ScanValues values;
     ColourRangeTable table;
     QList<QImage> stateimages = RangePalette::stateimages();
@@ -41,12 +40,6 @@ protected:
     RecordArena arena;
     dirrec* scanroot = arena.make(root, KindDirectory);
 
-    void file(const std::string& name, qint64 size)
-    {
-        QFile f(QString::fromStdString(joinpath(root, name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name;
-        ASSERT_TRUE(f.resize(size));
-    }
     dirrec* group(std::string_view name)
     {
         dirrec* g = arena.make(name, KindGroup);
@@ -82,7 +75,7 @@ TEST_F(DetailListTest, WindowAndColumns)
         { "Modified", 150, Qt::AlignLeft },
     };
     ASSERT_EQ(list->model()->columnCount(), 5);
-    file("a.txt", 3000);
+    tmp.file("a.txt", 3000);
     fill(*group("*.TXT"));
     for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), QString::fromLatin1(columns[c].caption));
@@ -95,9 +88,9 @@ TEST_F(DetailListTest, WindowAndColumns)
 TEST_F(DetailListTest, FillShowsRowsWithTextsAndStateImages)
 {
     QAbstractItemModelTester tester(list->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
-    file("small.txt", 10);
-    file("Big.txt", 199000);
-    file("other.dat", 5);
+    tmp.file("small.txt", 10);
+    tmp.file("Big.txt", 199000);
+    tmp.file("other.dat", 5);
     values.clustersize = 4096;
     values.whatifkb = 32;
     fill(*group("*.TXT"));
@@ -123,9 +116,9 @@ TEST_F(DetailListTest, FillShowsRowsWithTextsAndStateImages)
 
 TEST_F(DetailListTest, RefillsInPlace)
 {
-    file("a.txt", 1);
-    file("b.txt", 1);
-    file("c.log", 1);
+    tmp.file("a.txt", 1);
+    tmp.file("b.txt", 1);
+    tmp.file("c.log", 1);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     fill(*group("*.TXT"));
@@ -134,7 +127,7 @@ TEST_F(DetailListTest, RefillsInPlace)
     ASSERT_EQ(rows(), 1);
     EXPECT_EQ(cell(0, 0), QStringLiteral("c.log"));
     // A group whose files are all gone since the scan: an empty list in the shown window.
-    ASSERT_TRUE(QFile::remove(tmp.filePath("c.log")));
+    ASSERT_EQ(::unlink(tmp.at("c.log").c_str()), 0);
     fill(*group("*.LOG"));
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(form.isVisible());
@@ -149,7 +142,7 @@ TEST_F(DetailListTest, RefillsInPlace)
 
 TEST_F(DetailListTest, NameCanBeEditedWithoutTouchingTheDisc)
 {
-    file("keep.txt", 1);
+    tmp.file("keep.txt", 1);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     fill(*group("*.TXT"));
@@ -163,8 +156,8 @@ TEST_F(DetailListTest, NameCanBeEditedWithoutTouchingTheDisc)
     QTest::keyClicks(editor, "renamed");
     QTest::keyClick(editor, Qt::Key_Return); // the view commits from its event loop
     EXPECT_TRUE(QTest::qWaitFor([&] { return cell(0, 0) == QStringLiteral("renamed"); }));
-    EXPECT_TRUE(QFile::exists(tmp.filePath("keep.txt")));
-    EXPECT_FALSE(QFile::exists(tmp.filePath("renamed")));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(tmp.at("keep.txt"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(tmp.at("renamed"))));
     // Other columns are not editable.
     EXPECT_FALSE(list->model()->flags(list->model()->index(0, 1)) & Qt::ItemIsEditable);
 }
@@ -175,9 +168,9 @@ namespace {
 
 TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesIt)
 {
-    file("a.txt", 1);
-    file("b.txt", 1);
-    file("c.log", 1);
+    tmp.file("a.txt", 1);
+    tmp.file("b.txt", 1);
+    tmp.file("c.log", 1);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     fill(*group("*.TXT"));
@@ -186,8 +179,8 @@ TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesI
     QSignalSpy filled(&form, &TQVForm4::filled);
     std::vector<QString> shown; // the first row of every fill that reached the list
     QObject::connect(&form, &TQVForm4::filled, [&] { shown.push_back(rows() ? cell(0, 0) : QString()); });
-    ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("slow")));
-    file("slow/z.txt", 1);
+    tmp.dir("slow");
+    tmp.file("slow/z.txt", 1);
     files.hold(root + "/slow");
     dirrec* slow = arena.make("slow", KindDirectory);
     slow->parent = scanroot;
@@ -232,7 +225,7 @@ TEST_F(DetailListTest, CaptionClickSortsByItsColumnAndEveryFillStartsByName)
         { "c.txt", 100000, 946684800 }, // 01/01/2000
     };
     for (const auto& f : files) {
-        file(f.name, f.size);
+        tmp.file(f.name, f.size);
         const timespec times[2] = { { f.mtime, 0 }, { f.mtime, 0 } };
         ASSERT_EQ(utimensat(AT_FDCWD, joinpath(root, f.name).c_str(), times, 0), 0);
     }
