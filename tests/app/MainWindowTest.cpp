@@ -145,6 +145,13 @@ struct Program
             checktree(values.scanroot);
         return ended;
     }
+    // Scans /data and waits until its walk is held in /data/a, until the files are released.
+    bool heldscan()
+    {
+        files.hold("/data/a");
+        choose("/data");
+        return QTest::qWaitFor([&] { return files.held() && values.scaninprogress == 1; }, 10000);
+    }
     // Runs every event posted so far, by waiting for a marker posted after them.
     static bool settled()
     {
@@ -566,9 +573,7 @@ TEST(MainWindowScan, StopDuringAScanLeavesTheAbortTextAndAnEmptyTree)
     ASSERT_TRUE(p.scanned());
     ASSERT_EQ(p.model().rowCount(), 1);
 
-    p.files.hold("/data/a");
-    p.choose("/data");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held() && p.values.scaninprogress == 1; }, 10000));
+    ASSERT_TRUE(p.heldscan());
     EXPECT_EQ(p.model().rowCount(), 0); // emptied when the scan began
     QTest::mouseClick(p.stop(), Qt::LeftButton);
     EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
@@ -614,9 +619,7 @@ TEST(MainWindowScan, SelectDuringAScanStopsItAndScansTheNewDirectoryAfterIt)
 {
     Program p;
     ASSERT_TRUE(p.start());
-    p.files.hold("/data/a");
-    p.choose("/data");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held(); }, 10000));
+    ASSERT_TRUE(p.heldscan());
 
     p.choose("/other");
     EXPECT_EQ(p.status()->text(), QStringLiteral("/other"));
@@ -638,9 +641,7 @@ TEST(MainWindowScan, StopAlsoCancelsAScanWaitingForTheRunningOne)
 {
     Program p;
     ASSERT_TRUE(p.start());
-    p.files.hold("/data/a");
-    p.choose("/data");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held(); }, 10000));
+    ASSERT_TRUE(p.heldscan());
     p.choose("/other");
     QTest::mouseClick(p.stop(), Qt::LeftButton);
     p.files.release();
@@ -781,9 +782,7 @@ TEST(MainWindowClose, ClosingWhileTheScanIsStuckDoesNotWaitForIt)
     p.choose("/data");
     ASSERT_TRUE(p.scanned());
     p.files.readahead(false); // the walk itself is stuck, not a worker listing ahead of it
-    p.files.hold("/data/a");
-    p.choose("/data");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held(); }, 10000));
+    ASSERT_TRUE(p.heldscan());
     p.main->close();
     EXPECT_EQ(p.files.held(), 1); // the close came back while the walk is still held
     EXPECT_TRUE(p.main->scanstuck());
