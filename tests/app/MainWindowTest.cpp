@@ -145,6 +145,19 @@ struct Program
             checktree(values.scanroot);
         return ended;
     }
+    // Activates another window and then the main window again.
+    bool reactivate()
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        if (!QTest::qWaitForWindowActive(&other))
+            return false;
+        main->activateWindow();
+        const bool active = QTest::qWaitForWindowActive(main.get());
+        QCoreApplication::processEvents();
+        return active;
+    }
     // Scans /data and waits until its walk is held in /data/a, until the files are released.
     bool heldscan()
     {
@@ -190,13 +203,7 @@ TEST(MainWindowStartup, FirstStartWithoutSettingsUsesTheLayoutAndOpensSelectCent
     EXPECT_TRUE(p.volumes.asked().empty());
 
     // Another activation later does not start up again.
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    p.main->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(p.main.get()));
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(p.reactivate());
     EXPECT_FALSE(p.select()->isVisible());
 }
 
@@ -241,13 +248,7 @@ TEST(MainWindowStartup, AValueOfTheWrongTypeIsReportedOnceAndKeepsItsDefault)
             "Invalid data type for 'WhatIf'", "Invalid data type for 'Left'", "Invalid data type for 'Height'" }));
     // The start-up went on, and happens once.
     QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    p.main->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(p.main.get()));
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(p.reactivate());
     EXPECT_EQ(p.feedback.errors.size(), 3);
 }
 
