@@ -6,6 +6,7 @@
 #include "Labels.h"
 #include "NodeDecorations.h"
 #include "RangePalette.h"
+#include "RecordChecks.h"
 #include "Records.h"
 #include "ScanTreeView.h"
 
@@ -49,7 +50,11 @@ struct Records
         addgroup(arena, here, group, KindGroup, size, size, Rounding { 1, 4 }, &g);
         return g;
     }
-    void sum() { rollup(root, 0, maxdepth); }
+    void sum()
+    {
+        test::checktree(root);
+        rollup(root, 0, maxdepth);
+    }
 };
 
 // Checks every index below parent against the records; returns the number of nodes seen.

@@ -1,4 +1,4 @@
-#include "Feedback.h"
+#include "RecordingFeedback.h"
 #include "ScanValues.h"
 #include "TQVWhatifForm.h"
 
@@ -16,20 +16,11 @@ using namespace qv;
 
 namespace {
 
-struct RecordingFeedback : Feedback
-{
-    int beeps = 0;
-    QStringList errors;
-    void beep() override { ++beeps; }
-    void errorreport(const QString& message) override { errors.push_back(message); }
-    void message(QWidget*, const QString&) override { }
-};
-
 class WhatifFormTest : public ::testing::Test
 {
 protected:
     ScanValues values;
-    RecordingFeedback feedback;
+    test::RecordingFeedback feedback;
     TQVWhatifForm form { values, feedback };
     QComboBox* field = form.findChild<QComboBox*>(QStringLiteral("ClusterSize"));
     QPushButton* ok = form.findChild<QPushButton*>(QStringLiteral("BitBtn1"));

@@ -4,7 +4,7 @@
 #include "TQVCRForm.h"
 
 #include "ColourRangeTable.h"
-#include "Feedback.h"
+#include "RecordingFeedback.h"
 #include "RegFileStore.h"
 #include "SettingsStore.h"
 #include "TQVCRFDiag.h"
@@ -37,15 +37,6 @@ void PrintTo(const QString& text, std::ostream* os)
 }
 
 namespace {
-
-struct RecordingFeedback : Feedback
-{
-    int beeps = 0;
-    QStringList errors;
-    void beep() override { ++beeps; }
-    void errorreport(const QString& message) override { errors << message; }
-    void message(QWidget*, const QString& text) override { errors << text; }
-};
 
 // A store whose writes all fail, as a full disc would make them.
 struct FailingStore : SettingsStore
@@ -209,7 +200,7 @@ protected:
     QTemporaryDir m_config;
     std::unique_ptr<RegFileStore> m_store;
     ColourRangeTable m_table;
-    RecordingFeedback m_feedback;
+    test::RecordingFeedback m_feedback;
     std::unique_ptr<TQVCRForm> m_form;
     int recolours = 0;
     ColourRangeTable::Ranges tableatrecolour {};

@@ -1,12 +1,12 @@
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
+#include "FakeFiles.h"
 #include "PathJoin.h"
-#include "PosixDirLister.h"
 #include "RangePalette.h"
 #include "RecordArena.h"
 #include "ScanValues.h"
 #include "TQVForm4.h"
-#include "TestLister.h"
+#include "TempTree.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -15,64 +15,31 @@
 #include <QPainter>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <deque>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <sys/stat.h>
 
 using namespace qv;
-using qv::test::Gate;
-using qv::test::GatedLister;
+using qv::test::FakeFiles;
 
 namespace {
-
-// The listers the form reads with, made on its worker: real ones, or held at a gate when a test asks.
-struct Listers
-{
-    std::mutex lock;
-    std::deque<std::shared_ptr<Gate>> gates; // the next listers made wait at these, one each
-    std::shared_ptr<std::atomic<int>> done = std::make_shared<std::atomic<int>>(0); // gated listers gone
-
-    void hold(std::shared_ptr<Gate> gate)
-    {
-        const std::lock_guard guard(lock);
-        gates.push_back(std::move(gate));
-    }
-    std::unique_ptr<DirLister> make()
-    {
-        const std::lock_guard guard(lock);
-        if (gates.empty())
-            return std::make_unique<PosixDirLister>();
-        auto gated = std::make_unique<GatedLister>(gates.front(), std::make_unique<PosixDirLister>(), done);
-        gates.pop_front();
-        return gated;
-    }
-};
 
 class DetailListTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir tmp;
-    std::string root = tmp.path().toStdString();
+    test::TempTree tmp;
+    std::string root = tmp.root();
     ScanValues values;
     ColourRangeTable table;
     QList<QImage> stateimages = RangePalette::stateimages();
-    std::shared_ptr<Listers> listers = std::make_shared<Listers>();
-    TQVForm4 form { values, table, [l = listers] { return l->make(); } };
+    FakeFiles files { FakeFiles::RealFileSystem };
+    TQVForm4 form { values, table, files.factory() };
     QTreeView* list = form.findChild<QTreeView*>(QStringLiteral("QVList1"));
     RecordArena arena;
     dirrec* scanroot = arena.make(root, KindDirectory);
 
-    void file(const std::string& name, qint64 size)
-    {
-        QFile f(QString::fromStdString(joinpath(root, name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name;
-        ASSERT_TRUE(f.resize(size));
-    }
     dirrec* group(std::string_view name)
     {
         dirrec* g = arena.make(name, KindGroup);
@@ -108,7 +75,7 @@ TEST_F(DetailListTest, WindowAndColumns)
         { "Modified", 150, Qt::AlignLeft },
     };
     ASSERT_EQ(list->model()->columnCount(), 5);
-    file("a.txt", 3000);
+    tmp.file("a.txt", 3000);
     fill(*group("*.TXT"));
     for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), QString::fromLatin1(columns[c].caption));
@@ -121,9 +88,9 @@ TEST_F(DetailListTest, WindowAndColumns)
 TEST_F(DetailListTest, FillShowsRowsWithTextsAndStateImages)
 {
     QAbstractItemModelTester tester(list->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
-    file("small.txt", 10);
-    file("Big.txt", 199000);
-    file("other.dat", 5);
+    tmp.file("small.txt", 10);
+    tmp.file("Big.txt", 199000);
+    tmp.file("other.dat", 5);
     values.clustersize = 4096;
     values.whatifkb = 32;
     fill(*group("*.TXT"));
@@ -149,9 +116,9 @@ TEST_F(DetailListTest, FillShowsRowsWithTextsAndStateImages)
 
 TEST_F(DetailListTest, RefillsInPlace)
 {
-    file("a.txt", 1);
-    file("b.txt", 1);
-    file("c.log", 1);
+    tmp.file("a.txt", 1);
+    tmp.file("b.txt", 1);
+    tmp.file("c.log", 1);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     fill(*group("*.TXT"));
@@ -160,7 +127,7 @@ TEST_F(DetailListTest, RefillsInPlace)
     ASSERT_EQ(rows(), 1);
     EXPECT_EQ(cell(0, 0), QStringLiteral("c.log"));
     // A group whose files are all gone since the scan: an empty list in the shown window.
-    ASSERT_TRUE(QFile::remove(tmp.filePath("c.log")));
+    ASSERT_EQ(::unlink(tmp.at("c.log").c_str()), 0);
     fill(*group("*.LOG"));
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(form.isVisible());
@@ -175,7 +142,7 @@ TEST_F(DetailListTest, RefillsInPlace)
 
 TEST_F(DetailListTest, NameCanBeEditedWithoutTouchingTheDisc)
 {
-    file("keep.txt", 1);
+    tmp.file("keep.txt", 1);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     fill(*group("*.TXT"));
@@ -189,8 +156,8 @@ TEST_F(DetailListTest, NameCanBeEditedWithoutTouchingTheDisc)
     QTest::keyClicks(editor, "renamed");
     QTest::keyClick(editor, Qt::Key_Return); // the view commits from its event loop
     EXPECT_TRUE(QTest::qWaitFor([&] { return cell(0, 0) == QStringLiteral("renamed"); }));
-    EXPECT_TRUE(QFile::exists(tmp.filePath("keep.txt")));
-    EXPECT_FALSE(QFile::exists(tmp.filePath("renamed")));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(tmp.at("keep.txt"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(tmp.at("renamed"))));
     // Other columns are not editable.
     EXPECT_FALSE(list->model()->flags(list->model()->index(0, 1)) & Qt::ItemIsEditable);
 }
@@ -201,9 +168,9 @@ namespace {
 
 TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesIt)
 {
-    file("a.txt", 1);
-    file("b.txt", 1);
-    file("c.log", 1);
+    tmp.file("a.txt", 1);
+    tmp.file("b.txt", 1);
+    tmp.file("c.log", 1);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     fill(*group("*.TXT"));
@@ -212,11 +179,15 @@ TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesI
     QSignalSpy filled(&form, &TQVForm4::filled);
     std::vector<QString> shown; // the first row of every fill that reached the list
     QObject::connect(&form, &TQVForm4::filled, [&] { shown.push_back(rows() ? cell(0, 0) : QString()); });
-    auto gate = std::make_shared<Gate>();
-    listers->hold(gate);
-    dirrec* txt = group("*.TXT");
+    tmp.dir("slow");
+    tmp.file("slow/z.txt", 1);
+    files.hold(root + "/slow");
+    dirrec* slow = arena.make("slow", KindDirectory);
+    slow->parent = scanroot;
+    dirrec* txt = arena.make("*.TXT", KindGroup);
+    txt->parent = slow;
     form.fill(*txt); // this directory does not answer
-    gate->waitforwaiters(1);
+    files.waitforheld(1);
     // The window goes on: the old rows went at once, it hides and shows again, and the records may go.
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(form.filling());
@@ -232,8 +203,8 @@ TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesI
     EXPECT_EQ(cell(0, 0), QStringLiteral("c.log"));
 
     // The held read comes back: its rows never reach the list, whatever comes after.
-    gate->open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return *listers->done == 1; }));
+    files.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files.listers() == 0; })); // its lister is gone
     fill(*group("*.TXT"));
     EXPECT_EQ(shown, (std::vector<QString> { QStringLiteral("c.log"), QStringLiteral("a.txt") }));
     EXPECT_EQ(filled.count(), 2);
@@ -254,7 +225,7 @@ TEST_F(DetailListTest, CaptionClickSortsByItsColumnAndEveryFillStartsByName)
         { "c.txt", 100000, 946684800 }, // 01/01/2000
     };
     for (const auto& f : files) {
-        file(f.name, f.size);
+        tmp.file(f.name, f.size);
         const timespec times[2] = { { f.mtime, 0 }, { f.mtime, 0 } };
         ASSERT_EQ(utimensat(AT_FDCWD, joinpath(root, f.name).c_str(), times, 0), 0);
     }
@@ -319,16 +290,15 @@ TEST(DetailListExit, DISABLED_FillHeldForEver)
 {
     ScanValues values;
     ColourRangeTable table;
-    auto listers = std::make_shared<Listers>();
-    auto gate = std::make_shared<Gate>(); // never opened
-    listers->hold(gate);
-    auto form = std::make_unique<TQVForm4>(values, table, [listers] { return listers->make(); });
+    static auto* files = new FakeFiles(FakeFiles::RealFileSystem); // never released, not even at the end
+    files->hold("/");
+    auto form = std::make_unique<TQVForm4>(values, table, files->factory());
     RecordArena arena;
     dirrec* root = arena.make("/", KindDirectory);
     dirrec* g = arena.make("*.TXT", KindGroup);
     g->parent = root;
     form->fill(*g);
-    gate->waitforwaiters(1);
+    files->waitforheld(1);
     form.reset();
 }
 

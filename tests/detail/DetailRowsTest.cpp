@@ -2,19 +2,20 @@
 
 #include "ColourRangeTable.h"
 #include "DiagStream.h"
+#include "FakeFiles.h"
 #include "PathJoin.h"
 #include "PosixDirLister.h"
 #include "RecordArena.h"
+#include "RecordChecks.h"
 #include "Records.h"
 #include "RowOrder.h"
-#include "TestLister.h"
-#include "Walker.h"
+#include "TempTree.h"
+#include "Walk.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -26,7 +27,7 @@
 #include <vector>
 
 using namespace qv;
-using qv::test::FakeLister;
+using namespace qv::test;
 
 namespace {
 
@@ -65,23 +66,10 @@ struct Chain
 class DetailRowsTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir tmp;
-    std::string dir = tmp.path().toStdString();
+    TempTree tmp;
+    std::string dir = tmp.root();
     ColourRangeTable table;
     PosixDirLister lister;
-
-    void file(const std::string& name, qint64 size)
-    {
-        QFile f(QString::fromStdString(joinpath(dir, name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name;
-        ASSERT_TRUE(f.resize(size));
-    }
-    void rawfile(const std::string& name)
-    {
-        const int fd = ::open(joinpath(dir, name).c_str(), O_CREAT | O_WRONLY, 0644);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-    }
     std::vector<DetailRow> rows(const std::string& group, std::uint32_t clustersize = 4096, std::int32_t whatifkb = 4)
     {
         Chain chain(dir, {}, group);
@@ -125,9 +113,9 @@ TEST_F(DetailRowsTest, SizesRoundToKilobytesAndClusters)
         { "sparse.dat", 5LL << 30, 4096, 4, 5242880, 5242880, 5242880, 7 },
     };
     for (const Case& c : cases) {
-        QTemporaryDir one;
-        dir = one.path().toStdString();
-        file(c.name, c.bytes);
+        TempTree one;
+        dir = one.root();
+        one.file(c.name, c.bytes);
         const auto r = rows("*.DAT", c.cluster, c.whatifkb);
         ASSERT_EQ(r.size(), 1u) << c.name;
         EXPECT_EQ(r[0].size, double(c.bytes)) << c.name;
@@ -140,12 +128,12 @@ TEST_F(DetailRowsTest, SizesRoundToKilobytesAndClusters)
 
 TEST_F(DetailRowsTest, ListsOnlyFilesOfTheGroup)
 {
-    file("notes.TXT", 10);
-    file("readme.txt", 20);
-    file("archive.tar.gz", 30);
-    file("txt", 40);
-    file("a.txt.bak", 50);
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("dir.txt")); // a directory named like the group
+    tmp.file("notes.TXT", 10);
+    tmp.file("readme.txt", 20);
+    tmp.file("archive.tar.gz", 30);
+    tmp.file("txt", 40);
+    tmp.file("a.txt.bak", 50);
+    tmp.dir("dir.txt"); // a directory named like the group
     const auto r = rows("*.TXT");
     EXPECT_EQ(names(r), (std::vector<std::string> { "notes.TXT", "readme.txt" }));
     EXPECT_EQ(names(rows("*.GZ")), (std::vector<std::string> { "archive.tar.gz" }));
@@ -153,28 +141,27 @@ TEST_F(DetailRowsTest, ListsOnlyFilesOfTheGroup)
 
 TEST_F(DetailRowsTest, DotGroupListsNamesWithoutADotAndNamesEndingInOne)
 {
-    file("Makefile", 1);
-    file("README", 2);
-    file("trailing.", 3);
-    file("a.txt", 4);
-    file(".profile", 5);
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("bin"));
+    tmp.file("Makefile", 1);
+    tmp.file("README", 2);
+    tmp.file("trailing.", 3);
+    tmp.file("a.txt", 4);
+    tmp.file(".profile", 5);
+    tmp.dir("bin");
     EXPECT_EQ(names(rows("*.")), (std::vector<std::string> { "Makefile", "README", "trailing." }));
 }
 
 TEST_F(DetailRowsTest, NonUtf8NameKeepsItsBytesAndShowsAReplacement)
 {
-    rawfile("caf\xe9.txt");
+    tmp.file("caf\xe9.txt");
     const auto r = rows("*.TXT");
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].name, "caf\xe9.txt");
     EXPECT_EQ(r[0].caption, QStringLiteral("caf\uFFFD.txt"));
-    ::unlink(joinpath(dir, "caf\xe9.txt").c_str()); // QTemporaryDir can't name it to remove it
 }
 
 TEST_F(DetailRowsTest, ModifiedTimeIsUtcWhateverTheTimeZone)
 {
-    file("party.txt", 1);
+    tmp.file("party.txt", 1);
     const timespec times[2] = { { 946683000, 0 }, { 946683000, 0 } }; // 1999-12-31 23:30:00 UTC
     ASSERT_EQ(utimensat(AT_FDCWD, joinpath(dir, "party.txt").c_str(), times, 0), 0);
 
@@ -214,7 +201,7 @@ TEST_F(DetailRowsTest, SortsAsEnglishReadersExpectOnAnyLocale)
     QLocale::setDefault(QLocale::c());
     for (const char* n : { "cherry.txt", "Banana.txt", "apple.txt", "Apple.txt", "banana.txt", "APPLE.TXT", "_x.txt",
              "10.txt", "9.txt" })
-        file(n, 1);
+        tmp.file(n, 1);
     const auto order = names(rows("*.TXT"));
     QLocale::setDefault(before);
     ASSERT_EQ(order.size(), 9u);
@@ -242,7 +229,7 @@ TEST_F(DetailRowsTest, LargeDirectorySortsLikeOneComparisonOfAllNames)
         const std::string name = std::string(stems[i % 11]) + std::to_string((i * 7919) % 1000) + ".txt";
         if (QFile::exists(QString::fromStdString(joinpath(dir, name))))
             continue;
-        rawfile(name);
+        tmp.file(name);
         ++n;
     }
     const auto r = rows("*.TXT");
@@ -260,8 +247,6 @@ TEST_F(DetailRowsTest, LargeDirectorySortsLikeOneComparisonOfAllNames)
     std::reverse(shuffled.begin(), shuffled.end());
     sortrows(shuffled);
     EXPECT_EQ(names(shuffled), names(r));
-    for (const DetailRow& row : r)
-        ::unlink(joinpath(dir, row.name).c_str()); // QTemporaryDir can't name every one of them
 }
 
 TEST(DetailPaths, DirectoryRebuiltFromTheRecordChain)
@@ -285,11 +270,11 @@ TEST(DetailPaths, DirectoryRebuiltFromTheRecordChain)
         Chain chain(c.root, c.dirs, c.group);
         EXPECT_EQ(groupdirectory(*chain.group), c.dir);
         EXPECT_EQ(grouppattern(*chain.group), c.pattern);
-        FakeLister lister;
+        FakeFiles lister;
         ColourRangeTable table;
         DiagStream diag;
         EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file()).empty());
-        EXPECT_EQ(lister.opened, std::vector<std::string> { c.dir });
+        EXPECT_EQ(lister.opened(), std::vector<std::string> { c.dir });
         EXPECT_EQ(diag.str(), std::string("\ndirwalk function: can't open ") + c.pattern + "\n");
     }
 }
@@ -304,8 +289,8 @@ TEST_F(DetailRowsTest, DirectoryThatCannotBeListedGivesNoRows)
 
 TEST_F(DetailRowsTest, GroupWithNoFileLeftIsReportedAsNotOpened)
 {
-    file("other.dat", 1);
-    ASSERT_TRUE(QDir(tmp.path()).mkdir("dir.txt")); // named like the group, but no file of it
+    tmp.file("other.dat", 1);
+    tmp.dir("dir.txt"); // named like the group, but no file of it
     Chain chain(dir, {}, "*.TXT");
     DiagStream diag;
     EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, diag.file()).empty());
@@ -315,13 +300,13 @@ TEST_F(DetailRowsTest, GroupWithNoFileLeftIsReportedAsNotOpened)
 TEST_F(DetailRowsTest, NoLinkIsFollowedBelowTheScanRoot)
 {
     // The scan saw root/a/b/x.txt; since then a and b have each been replaced by a link elsewhere.
-    ASSERT_TRUE(QDir(tmp.path()).mkpath("root/a/b"));
-    ASSERT_TRUE(QDir(tmp.path()).mkpath("elsewhere/b"));
-    file("root/a/b/x.txt", 1);
-    file("root/a/y.txt", 1);
-    file("elsewhere/b/x.txt", 1);
-    file("elsewhere/y.txt", 1);
-    file("elsewhere/z.txt", 1);
+    ASSERT_TRUE(QDir(QString::fromStdString(dir)).mkpath("root/a/b"));
+    ASSERT_TRUE(QDir(QString::fromStdString(dir)).mkpath("elsewhere/b"));
+    tmp.file("root/a/b/x.txt", 1);
+    tmp.file("root/a/y.txt", 1);
+    tmp.file("elsewhere/b/x.txt", 1);
+    tmp.file("elsewhere/y.txt", 1);
+    tmp.file("elsewhere/z.txt", 1);
     const std::string root = joinpath(dir, "root");
     Chain inner(root, { "a", "b" }, "*.TXT");
     Chain outer(root, { "a" }, "*.TXT");
@@ -347,14 +332,13 @@ TEST_F(DetailRowsTest, NoLinkIsFollowedBelowTheScanRoot)
 
 TEST(DetailFake, CompressedFilesCountAtTheirCompressedSize)
 {
-    FakeLister lister;
-    lister.dirs["/vol"] = {
-        { "packed.log", false, true, 1000000, 300000, 0 },
-        { "unreadable.log", false, true, 1000000, -1, 0 }, // the compressed size could not be read
-        { "plain.log", false, false, 5000, 100, 0 }, // not compressed: ondisc is not looked at
-        { ".", true },
-        { "..", true },
-    };
+    FakeFiles lister;
+    lister.listing("/vol",
+        {
+            { "packed.log", false, 1000000, true, 300000 },
+            { "unreadable.log", false, 1000000, true, -1 }, // the compressed size could not be read
+            { "plain.log", false, 5000, false, 100 }, // not compressed: ondisc is not looked at
+        });
     ColourRangeTable table;
     Chain chain("/vol", {}, "*.LOG");
     const auto r = detailrows(*chain.group, lister, { 4096, 1, table });
@@ -376,11 +360,11 @@ TEST(DetailFake, NamesTooLongForAPathAreLeftOutWithTheDiagnostic)
     const std::string dir = "/" + std::string(99, 'd'); // 100 bytes
     const std::string fits(4095 - 100 - 2 - 4, 'f'); // with ".txt": 4095 - 100 - 2 bytes, the most allowed
     const std::string over = fits + "x";
-    FakeLister lister;
+    FakeFiles lister;
     // Only the group's files are the list's business: overlong names of other groups and of directories
     // named like the group say nothing.
-    lister.dirs[dir] = { { fits + ".txt", false, false, 1 }, { over + ".txt", false, false, 2 },
-        { over + ".dat", false, false, 3 }, { over + ".txt", true } };
+    lister.listing(dir,
+        { fakefile(fits + ".txt", 1), fakefile(over + ".txt", 2), fakefile(over + ".dat", 3), fakedir(over + ".txt") });
     ColourRangeTable table;
     Chain chain(dir, {}, "*.TXT");
     DiagStream diag;
@@ -391,50 +375,27 @@ TEST(DetailFake, NamesTooLongForAPathAreLeftOutWithTheDiagnostic)
 
     // A group whose only file is too long has a file left: it is not reported as a directory that can't
     // be opened.
-    lister.dirs[dir] = { { over + ".txt", false, false, 2 } };
+    lister.listing(dir, { fakefile(over + ".txt", 2) });
     DiagStream alone;
     EXPECT_TRUE(detailrows(*chain.group, lister, { 4096, 4, table }, alone.file()).empty());
     EXPECT_EQ(alone.str(), "\ndirwalk: name " + dir + "/*.TXT/" + over + ".txt too long\n");
 }
 
-// Deletes every file right after the lister has reported it.
-class DeletingLister : public DirLister
-{
-public:
-    std::unique_ptr<DirListing> open(const std::string& path) override
-    {
-        struct Listing : DirListing
-        {
-            std::unique_ptr<DirListing> inner;
-            std::string dir;
-            bool next(DirEntry& e) override
-            {
-                if (!inner->next(e))
-                    return false;
-                if (!e.isdir)
-                    std::remove(joinpath(dir, e.name).c_str());
-                return true;
-            }
-        };
-        auto l = std::make_unique<Listing>();
-        l->inner = real.open(path);
-        l->dir = path;
-        return l->inner ? std::move(l) : nullptr;
-    }
-    PosixDirLister real;
-};
-
 TEST_F(DetailRowsTest, FileDeletedAfterItWasListedKeepsItsRow)
 {
-    file("a.txt", 100);
-    file("b.txt", 5000);
-    DeletingLister deleting;
+    tmp.file("a.txt", 100);
+    tmp.file("b.txt", 5000);
+    FakeFiles deleting(FakeFiles::RealFileSystem); // deletes every file right after reporting it
+    deleting.onentry([](const std::string& path, const DirEntry& e, std::size_t) {
+        if (!e.isdir)
+            std::remove(joinpath(path, e.name).c_str());
+    });
     Chain chain(dir, {}, "*.TXT");
     const auto r = detailrows(*chain.group, deleting, { 4096, 4, table });
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[1].size, 5000);
     EXPECT_EQ(r[1].space, 8192);
-    EXPECT_FALSE(QFile::exists(tmp.filePath("b.txt")));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(tmp.at("b.txt"))));
 }
 
 TEST_F(DetailRowsTest, RowsAddUpToTheGroupFigures)
@@ -442,22 +403,13 @@ TEST_F(DetailRowsTest, RowsAddUpToTheGroupFigures)
     const qint64 sizes[] = { 0, 1, 511, 512, 4095, 4096, 4097, 100000, 1 << 20 };
     int n = 0;
     for (qint64 s : sizes)
-        file("f" + std::to_string(n++) + ".bin", s);
-    file("other.txt", 7);
+        tmp.file("f" + std::to_string(n++) + ".bin", s);
+    tmp.file("other.txt", 7);
     for (std::int32_t whatifkb : { 1, 4, 32 }) {
         // The group as a scan of the same directory counts it.
-        RecordArena arena;
-        dirrec* root = arena.make(dir, KindDirectory);
-        struct : ScanSink
-        {
-            void status(const std::string&) override { }
-        } sink;
-        const std::atomic<std::int32_t> abort { 0 }, current { whatifkb };
-        WalkContext ctx { arena, lister, sink, abort, 4096, current };
-        dirwalk(ctx, root, dir);
-        dirrec* group = root->child;
-        while (group && group->name() != "*.BIN")
-            group = group->next;
+        Walk w;
+        w.whatifkb = whatifkb;
+        const dirrec* group = child(w.run(lister, dir), "*.BIN");
         ASSERT_NE(group, nullptr);
 
         const auto r = detailrows(*group, lister, { 4096, whatifkb, table });

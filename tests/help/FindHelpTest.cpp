@@ -1,10 +1,10 @@
 #include "DirectoryList.h"
 #include "DriveSelector.h"
-#include "Feedback.h"
-#include "Gate.h"
+#include "FakeFiles.h"
 #include "HelpLauncher.h"
-#include "HelpViewer.h"
 #include "Placement.h"
+#include "RecordingFeedback.h"
+#include "RecordingViewer.h"
 #include "RegFileStore.h"
 #include "TQVFindHelp.h"
 
@@ -279,8 +279,8 @@ TEST_F(FindHelpTest, EnterPressesOkInTheListsTooAndConfirmsTheHighlightedRow)
 
 TEST_F(FindHelpTest, AHangingReadLeavesTheDialogAnswering)
 {
-    test::HangingLister lister;
-    lister.hang(path("start/docs"));
+    test::FakeFiles lister(test::FakeFiles::RealFileSystem);
+    lister.hold(path("start/docs"));
     TQVFindHelp dialog(nullptr, mountinfo, path("start"), lister.factory());
     settle(dialog);
     bool reading = false;
@@ -294,7 +294,7 @@ TEST_F(FindHelpTest, AHangingReadLeavesTheDialogAnswering)
         const QPoint at = list->visualItemRect(list->item(static_cast<int>(it - rows.begin()))).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        lister.waitforhung(1);
+        lister.waitforheld(1);
         reading = list->reading();
         shown = files(dialog);
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("BitBtn2")), Qt::LeftButton);
@@ -328,28 +328,6 @@ TEST_F(FindHelpTest, KeepsItsDirectoryBetweenUsesAndRereadsTheFileBox)
     EXPECT_EQ(shown, QStringList { QStringLiteral("Quorvane.hlp") });
 }
 
-namespace {
-
-struct SilentFeedback : Feedback
-{
-    QStringList said;
-    void beep() override { }
-    void errorreport(const QString& m) override { said << m; }
-    void message(QWidget*, const QString& t) override { said << t; }
-};
-
-struct Viewer : HelpViewer
-{
-    std::vector<std::string> paths;
-    bool open(const std::string& path, const QString&) override
-    {
-        paths.push_back(path);
-        return true;
-    }
-};
-
-} // namespace
-
 // The launcher with the real dialog: the user finds the directory and confirms it.
 TEST_F(FindHelpTest, TheLauncherStoresWhatTheUserPicks)
 {
@@ -361,8 +339,8 @@ TEST_F(FindHelpTest, TheLauncherStoresWhatTheUserPicks)
     ASSERT_EQ(::chdir(path("start").c_str()), 0);
     {
         RegFileStore store;
-        SilentFeedback feedback;
-        Viewer viewer;
+        test::RecordingFeedback feedback;
+        test::RecordingViewer viewer;
         TQVFindHelp dialog(nullptr, mountinfo, path("start"));
         HelpLauncher launcher(store, feedback, viewer, dialog, nullptr, {});
         int asks = 0;
@@ -375,10 +353,11 @@ TEST_F(FindHelpTest, TheLauncherStoresWhatTheUserPicks)
         launcher.showhelp(QStringLiteral("Main"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !launcher.busy(); }));
         EXPECT_EQ(asks, 1);
-        ASSERT_EQ(viewer.paths.size(), 1u);
-        EXPECT_EQ(viewer.paths[0], path("start/docs") + "/Quorvane.hlp");
+        ASSERT_EQ(viewer.calls.size(), 1u);
+        EXPECT_EQ(viewer.calls[0].path, path("start/docs") + "/Quorvane.hlp");
         EXPECT_EQ(RegFileStore().readString(ValuesKey, "HelpDirectory"), path("start/docs"));
-        EXPECT_TRUE(feedback.said.isEmpty());
+        EXPECT_TRUE(feedback.errors.isEmpty());
+        EXPECT_TRUE(feedback.messages.isEmpty());
     }
     EXPECT_EQ(::chdir(saved), 0);
     if (oldconfig.isNull())

@@ -1,9 +1,9 @@
 #include "HelpLauncher.h"
 
-#include "Feedback.h"
+#include "FakeFiles.h"
 #include "FindHelpPrompt.h"
-#include "Gate.h"
-#include "HelpViewer.h"
+#include "RecordingFeedback.h"
+#include "RecordingViewer.h"
 #include "RegFileStore.h"
 #include "SettingsStore.h"
 
@@ -40,32 +40,6 @@ public:
 
 private:
     std::string m_saved;
-};
-
-struct RecordingFeedback : Feedback
-{
-    std::vector<QString> reports, messages;
-    int beeps = 0;
-    void beep() override { ++beeps; }
-    void errorreport(const QString& m) override { reports.push_back(m); }
-    void message(QWidget*, const QString& t) override { messages.push_back(t); }
-};
-
-struct RecordingViewer : HelpViewer
-{
-    struct Call
-    {
-        std::string path;
-        QString keyword;
-        bool fileexisted;
-    };
-    std::vector<Call> calls;
-    bool result = true;
-    bool open(const std::string& path, const QString& keyword) override
-    {
-        calls.push_back({ path, keyword, QFile::exists(QString::fromStdString(path)) });
-        return result;
-    }
 };
 
 // Answers the Find Help dialog from a script: each answer confirms a directory or cancels.
@@ -149,8 +123,8 @@ protected:
 
     QTemporaryDir config, tree;
     std::optional<RegFileStore> store;
-    RecordingFeedback feedback;
-    RecordingViewer viewer;
+    test::RecordingFeedback feedback;
+    test::RecordingViewer viewer;
     ScriptedPrompt prompt;
     CwdGuard guard;
 
@@ -179,7 +153,7 @@ TEST_F(HelpLauncherTest, FileInTheCurrentDirectoryOpensAtOnceWithEachCallersKeyw
     }
     EXPECT_EQ(cwd(), here);
     EXPECT_FALSE(storedvalue());
-    EXPECT_TRUE(feedback.reports.empty());
+    EXPECT_TRUE(feedback.errors.empty());
     EXPECT_TRUE(feedback.messages.empty());
 }
 
@@ -194,7 +168,7 @@ TEST_F(HelpLauncherTest, NoFileAndCancelStoresNothingAndSaysNothing)
     EXPECT_TRUE(viewer.calls.empty());
     EXPECT_FALSE(storedvalue());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(RegFileStore::defaultpath())));
-    EXPECT_TRUE(feedback.reports.empty());
+    EXPECT_TRUE(feedback.errors.empty());
     EXPECT_TRUE(feedback.messages.empty());
     EXPECT_EQ(cwd(), empty);
 }
@@ -231,7 +205,7 @@ TEST_F(HelpLauncherTest, AWrongDirectoryIsStoredAndAskedAgainUntilTheRightOne)
     EXPECT_EQ(viewer.calls[1].path, right + "/Quorvane.hlp");
     EXPECT_EQ(viewer.calls[1].keyword, QStringLiteral("Change Colour Range"));
     EXPECT_EQ(cwd(), right);
-    EXPECT_TRUE(feedback.reports.empty());
+    EXPECT_TRUE(feedback.errors.empty());
     EXPECT_TRUE(feedback.messages.empty());
 }
 
@@ -259,7 +233,7 @@ TEST_F(HelpLauncherTest, AStoredDirectoryWithoutTheFileBringsTheDialog)
         EXPECT_EQ(cwd(), c.entered ? c.stored : start) << c.what;
         EXPECT_EQ(storedvalue(), c.stored) << c.what;
     }
-    EXPECT_TRUE(feedback.reports.empty());
+    EXPECT_TRUE(feedback.errors.empty());
     EXPECT_TRUE(feedback.messages.empty());
 }
 
@@ -324,12 +298,12 @@ TEST_F(HelpLauncherTest, ALookUpThatHangsHoldsUpNothingAndALaterRequestReplacesI
 {
     const std::string dead = makedir("dead", true);
     const std::string right = makedir("right", true);
-    test::HangingLister lister;
-    lister.hang(dead);
+    test::FakeFiles lister(test::FakeFiles::RealFileSystem);
+    lister.hold(dead);
     HelpLauncher same = launcher({}, lister.factory());
     store->writeString(ValuesKey, "HelpDirectory", dead);
     same.showhelp(QStringLiteral("Main"));
-    lister.waitforhung(1);
+    lister.waitforheld(1);
     EXPECT_TRUE(same.busy());
     EXPECT_TRUE(viewer.calls.empty());
     EXPECT_EQ(prompt.asks, 0);
@@ -367,8 +341,8 @@ TEST_F(HelpLauncherTest, ANonStringValueEndsTheRequestWithTheErrorReport)
     ASSERT_EQ(::chdir(here.c_str()), 0);
     store->writeInteger(ValuesKey, "HelpDirectory", 7);
     help(launcher(), "Main");
-    ASSERT_EQ(feedback.reports.size(), 1u);
-    EXPECT_EQ(feedback.reports[0], QStringLiteral("Invalid data type for 'HelpDirectory'"));
+    ASSERT_EQ(feedback.errors.size(), 1);
+    EXPECT_EQ(feedback.errors[0], QStringLiteral("Invalid data type for 'HelpDirectory'"));
     EXPECT_EQ(prompt.asks, 0);
     EXPECT_TRUE(viewer.calls.empty());
     EXPECT_TRUE(feedback.messages.empty());
@@ -385,8 +359,8 @@ TEST_F(HelpLauncherTest, AFailedWriteEndsTheRequestWithTheErrorReport)
     ASSERT_EQ(::chdir(empty.c_str()), 0);
     prompt.answers = { { true, right } };
     help(launcher(), "Main");
-    ASSERT_EQ(feedback.reports.size(), 1u);
-    EXPECT_EQ(feedback.reports[0], QStringLiteral("Failed to set data for 'HelpDirectory'"));
+    ASSERT_EQ(feedback.errors.size(), 1);
+    EXPECT_EQ(feedback.errors[0], QStringLiteral("Failed to set data for 'HelpDirectory'"));
     EXPECT_EQ(prompt.asks, 1);
     EXPECT_TRUE(viewer.calls.empty());
 }
@@ -398,7 +372,7 @@ TEST_F(HelpLauncherTest, AViewerThatFailsSaysCouldNotCreateProcess)
     viewer.result = false;
     help(launcher(), "Main");
     ASSERT_EQ(viewer.calls.size(), 1u);
-    ASSERT_EQ(feedback.messages.size(), 1u);
+    ASSERT_EQ(feedback.messages.size(), 1);
     EXPECT_EQ(feedback.messages[0], QStringLiteral("Could not create process"));
-    EXPECT_TRUE(feedback.reports.empty());
+    EXPECT_TRUE(feedback.errors.empty());
 }

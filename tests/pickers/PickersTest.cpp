@@ -1,7 +1,7 @@
 // The drive selector and the directory list that the Select Directory and Find Help dialogs share.
 #include "DirectoryList.h"
 #include "DriveSelector.h"
-#include "Gate.h"
+#include "FakeFiles.h"
 #include "PosixDirLister.h"
 
 #include <QFile>
@@ -319,15 +319,15 @@ TEST(DriveSelector, WhenTheListsDriveHasGoneBothFallBackTogether)
 TEST(DirectoryList, AReadThatHangsLeavesTheListWorkingAndItsLateResultIsDropped)
 {
     Tree t;
-    test::HangingLister lister;
-    lister.hang(t.root + "/b");
+    test::FakeFiles lister(test::FakeFiles::RealFileSystem);
+    lister.hold(t.root + "/b");
     DirectoryList list(nullptr, lister.factory());
     drivesandwait(list, t.root);
     QSignalSpy listed(&list, &DirectoryList::listed);
 
     // The path rows show at once; the list is reading meanwhile.
     list.setdirectory(t.root + "/b");
-    lister.waitforhung(1);
+    lister.waitforheld(1);
     EXPECT_TRUE(list.reading());
     EXPECT_EQ(list.rowpaths(), (Strings { t.root, t.root + "/b" }));
     EXPECT_EQ(list.highlighted(), t.root + "/b");

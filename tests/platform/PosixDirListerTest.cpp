@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <thread>
 
 using namespace qv;
+using qv::test::TempTree;
 
 namespace {
 
@@ -92,13 +95,14 @@ TEST(PosixDirLister, FifoIsAFileAndNeverOpened)
     t.fifo("pipe");
     // Opening the FIFO for reading would block until a writer comes: the watchdog plays that writer, so a
     // wrong lister fails this test instead of hanging it.
-    std::atomic<bool> done = false, rescued = false;
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    std::atomic<bool> rescued = false;
     const std::string pipe = t.at("pipe");
     std::thread watchdog([&]() {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!done && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (!done) {
+        std::unique_lock guard(lock);
+        if (!finished.wait_for(guard, std::chrono::seconds(10), [&] { return done; })) {
             rescued = true;
             const int fd = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
             if (fd >= 0)
@@ -107,7 +111,11 @@ TEST(PosixDirLister, FifoIsAFileAndNeverOpened)
     });
     PosixDirLister lister(MountTable {});
     const auto all = listall(lister, t.root());
-    done = true;
+    {
+        std::lock_guard guard(lock);
+        done = true;
+    }
+    finished.notify_all();
     watchdog.join();
     EXPECT_FALSE(rescued);
     ASSERT_TRUE(all.count("pipe"));

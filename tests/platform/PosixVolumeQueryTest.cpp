@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 
 using namespace qv;
+using qv::test::TempTree;
 
 TEST(PosixVolumeQuery, FileSystemNames)
 {

@@ -2,15 +2,17 @@
 // GUI thread, the cluster-size rules, stop, late stop, and a GUI that goes away.
 #include "QVMakeTree.h"
 
-#include "QVMakeTreeFakes.h"
+#include "FakeFiles.h"
 #include "ReadAhead.h"
+#include "RecordChecks.h"
+#include "ScanFakes.h"
 
 #include <QCoreApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
 using namespace qv;
-using namespace qvtest;
+using namespace qv::test;
 
 namespace {
 
@@ -65,11 +67,15 @@ struct Scan
         thread.reset();
         values.scanpath = path;
         thread = std::make_unique<QVMakeTree>(
-            ScanServices { values, volumes, [this] { return files.lister(); }, sink, display, [this] { ++ended; } });
+            ScanServices { values, volumes, files.factory(), sink, display, [this] { ++ended; } });
     }
+    // Waits for the scan to end and checks the records it left.
     bool finish(int endings = 1)
     {
-        return QTest::qWaitFor([&] { return ended >= endings; }, 10000) && thread->wait(10000);
+        const bool done = QTest::qWaitFor([&] { return ended >= endings; }, 10000) && thread->wait(10000);
+        if (values.scanroot)
+            checktree(values.scanroot);
+        return done;
     }
 };
 
@@ -166,13 +172,13 @@ TEST(QVMakeTree, NextScanEmptiesTheTreeBeforeReleasingTheRecords)
 TEST(QVMakeTree, StopDuringTheWalkSkipsSummingAndDisplay)
 {
     Scan s;
-    s.files.gate("/data/a");
+    s.files.hold("/data/a");
     s.start("/data");
     // The walker has entered a and waits for its listing (a worker may have been held there first).
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.held() && !s.sink.texts().empty(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.held() && s.sink.count() > 0; }, 10000));
     EXPECT_EQ(s.values.scaninprogress, 1);
     s.values.scanabort = 1;
-    s.files.opengates();
+    s.files.release();
     ASSERT_TRUE(s.finish());
     // Only the text of entering a; nothing after the stop.
     EXPECT_EQ(s.sink.texts(), Strings { "/data/a" });
@@ -196,17 +202,18 @@ TEST(QVMakeTree, StopEndsTheScanWhileAWorkerIsStuckInADeadDirectory)
         GTEST_SKIP() << "one core: no worker reads ahead";
     Scan s;
     s.files.dir("/data/z/dead/below");
-    s.files.gate("/data/a", &s.values.scanabort); // keeps the walker in a until the stop
-    s.files.gate("/data/z/dead"); // never returns until the gates open: a stopped file system
+    s.files.hold("/data/a"); // keeps the walker in a until the stop
+    s.files.hold("/data/z/dead"); // never returns until released: a stopped file system
     s.start("/data");
     // The walker waits in a while a worker, reading ahead, is stuck in dead.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.holding() == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.held() == 2; }, 10000));
     s.values.scanabort = 1;
+    s.files.release("/data/a"); // a answers once the scan is stopped
     ASSERT_TRUE(s.finish());
-    EXPECT_EQ(s.files.holding(), 1); // the scan has ended around it
+    EXPECT_EQ(s.files.held(), 1); // the scan has ended around it
     EXPECT_TRUE(s.display.calls.empty());
     EXPECT_EQ(s.values.scaninprogress, 0);
-    s.files.opengates();
+    s.files.release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return s.files.busy() == 0; }, 10000));
 }
 
@@ -230,11 +237,12 @@ TEST(QVMakeTree, AStopAsSoonAsTheScanIsAskedForStopsIt)
 {
     Scan s;
     s.values.scanpath = "/data";
-    s.files.gate("/data", &s.values.scanabort);
+    s.files.hold("/data");
     s.thread = std::make_unique<QVMakeTree>(
-        ScanServices { s.values, s.volumes, [&] { return s.files.lister(); }, s.sink, s.display, [&] { ++s.ended; } });
+        ScanServices { s.values, s.volumes, s.files.factory(), s.sink, s.display, [&] { ++s.ended; } });
     EXPECT_EQ(s.values.scaninprogress, 1); // before the thread body has run
     s.values.scanabort = 1;
+    s.files.release(); // the scan path answers only after the stop
     ASSERT_TRUE(s.finish());
     EXPECT_TRUE(s.display.calls.empty());
     EXPECT_TRUE(s.sink.texts().empty());
@@ -309,9 +317,8 @@ TEST(QVMakeTree, CancellingWhileTheScanWaitsForShowtreeEndsIt)
     Scan s;
     s.start("/data");
     // Wait without running events until the scan has posted its completion text and so waits for the GUI.
-    for (int i = 0; i < 10000 && s.sink.texts().size() < 3; ++i)
-        QThread::msleep(1);
-    ASSERT_EQ(s.sink.texts().size(), 3u);
+    s.sink.waitfor(3);
+    ASSERT_EQ(s.sink.count(), 3u);
     s.thread->cancelhandovers();
     ASSERT_TRUE(s.thread->wait(10000));
     QCoreApplication::processEvents();

@@ -1,42 +1,16 @@
 #include "Records.h"
 
+#include "RecordChecks.h"
+
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
 using namespace qv;
+using namespace qv::test;
 
 namespace {
-
-// Checks the child-list invariants of r and of every record below it; returns the number of records.
-int checktree(const dirrec* r)
-{
-    int n = 0;
-    const dirrec* prev = nullptr;
-    bool groups = false;
-    for (const dirrec* c = r->child; c; prev = c, c = c->next) {
-        EXPECT_EQ(c->parent, r);
-        EXPECT_EQ(c->prev, prev);
-        if (c->kind == KindGroup)
-            groups = true;
-        else
-            EXPECT_FALSE(groups) << "directory " << c->name() << " after a group";
-        if (prev && prev->kind == c->kind)
-            EXPECT_LT(namecmp(prev->name(), c->name()), 0) << prev->name() << " / " << c->name();
-        if (c->kind == KindGroup)
-            EXPECT_EQ(c->child, nullptr);
-        n += 1 + checktree(c);
-    }
-    return n;
-}
-
-std::vector<std::string> childnames(const dirrec* r)
-{
-    std::vector<std::string> names;
-    for (const dirrec* c = r->child; c; c = c->next)
-        names.emplace_back(c->name());
-    return names;
-}
 
 struct Tree
 {
@@ -47,16 +21,18 @@ struct Tree
     // Without an index kept by the caller, each insertion indexes parent's children afresh.
     dirrec* dir(dirrec* parent, std::string_view name, SiblingIndex* kept = nullptr)
     {
-        SiblingIndex fresh(parent);
+        std::optional<SiblingIndex> fresh;
         dirrec* d = nullptr;
-        adddir(arena, kept ? *kept : fresh, name, &d);
+        adddir(arena, kept ? *kept : fresh.emplace(parent), name, &d);
         return d;
     }
     dirrec* file(dirrec* parent, std::string_view filename, double size, SiblingIndex* kept = nullptr)
     {
-        SiblingIndex fresh(parent);
+        std::optional<SiblingIndex> fresh;
         dirrec* g = nullptr;
-        EXPECT_EQ(addgroup(arena, kept ? *kept : fresh, groupname(filename), KindGroup, size, size, rounding, &g), 0);
+        EXPECT_EQ(addgroup(arena, kept ? *kept : fresh.emplace(parent), groupname(filename), KindGroup, size, size,
+                      rounding, &g),
+            0);
         return g;
     }
 };
@@ -195,6 +171,7 @@ TEST(Rollup, SumsAndDepth)
     t.file(sub, "b.txt", 5000);
     t.file(deep, "c.bin", 1);
     t.dir(t.root, "empty");
+    EXPECT_EQ(checktree(t.root), 6);
     int maxdepth = 0;
     rollup(t.root, 0, maxdepth);
     EXPECT_EQ(maxdepth, 3); // root 0, sub 1, deep 2, deep's group 3
@@ -212,6 +189,7 @@ TEST(Rollup, DeepChainDoesNotOverflowTheStack)
     for (int i = 0; i < 200000; ++i)
         d = t.dir(d, "x");
     t.file(d, "leaf.dat", 3);
+    EXPECT_EQ(checktree(t.root), 200001);
     int maxdepth = 0;
     rollup(t.root, 0, maxdepth);
     EXPECT_EQ(maxdepth, 200001);

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+using qv::test::TempTree;
+
 namespace {
 
 struct ToolRun

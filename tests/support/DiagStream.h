@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+namespace qv::test {
+
 class DiagStream
 {
 public:
@@ -31,3 +33,5 @@ private:
     std::size_t m_size = 0;
     std::FILE* m_file = open_memstream(&m_text, &m_size);
 };
+
+} // namespace qv::test

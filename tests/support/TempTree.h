@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace qv::test {
+
 class TempTree
 {
 public:
@@ -157,3 +159,5 @@ private:
     std::vector<std::string> m_mounts;
     std::vector<std::string> m_locked;
 };
+
+} // namespace qv::test

@@ -1,0 +1,56 @@
+#include "RecordChecks.h"
+
+#include "Records.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::test {
+
+int checktree(const dirrec* r)
+{
+    int n = 0;
+    std::vector<const dirrec*> todo { r };
+    while (!todo.empty()) {
+        const dirrec* d = todo.back();
+        todo.pop_back();
+        const dirrec* prev = nullptr;
+        bool groups = false;
+        for (const dirrec* c = d->child; c; prev = c, c = c->next) {
+            EXPECT_EQ(c->parent, d);
+            EXPECT_EQ(c->prev, prev);
+            if (c->kind == KindGroup) {
+                groups = true;
+            } else {
+                EXPECT_FALSE(groups) << "directory " << c->name() << " after a group";
+            }
+            if (prev && prev->kind == c->kind) {
+                EXPECT_LT(namecmp(prev->name(), c->name()), 0) << prev->name() << " / " << c->name();
+            }
+            if (c->kind == KindGroup) {
+                EXPECT_EQ(c->child, nullptr) << c->name();
+            } else if (c->child) {
+                todo.push_back(c);
+            }
+            ++n;
+        }
+    }
+    return n;
+}
+
+const dirrec* child(const dirrec* r, std::string_view name)
+{
+    for (const dirrec* c = r->child; c; c = c->next)
+        if (c->name() == name)
+            return c;
+    return nullptr;
+}
+
+std::vector<std::string> childnames(const dirrec* r)
+{
+    std::vector<std::string> names;
+    for (const dirrec* c = r->child; c; c = c->next)
+        names.emplace_back(c->name());
+    return names;
+}
+
+} // namespace qv::test

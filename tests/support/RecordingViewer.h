@@ -1,0 +1,30 @@
+#pragma once
+
+// A help viewer that records what it was asked to open.
+#include "HelpViewer.h"
+
+#include <QFile>
+#include <QString>
+#include <string>
+#include <vector>
+
+namespace qv::test {
+
+struct RecordingViewer : HelpViewer
+{
+    struct Call
+    {
+        std::string path;
+        QString keyword;
+        bool fileexisted;
+    };
+    std::vector<Call> calls;
+    bool result = true; // what open() answers
+    bool open(const std::string& path, const QString& keyword) override
+    {
+        calls.push_back({ path, keyword, QFile::exists(QString::fromStdString(path)) });
+        return result;
+    }
+};
+
+} // namespace qv::test

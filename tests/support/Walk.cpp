@@ -1,0 +1,17 @@
+#include "Walk.h"
+
+#include "RecordChecks.h"
+#include "Walker.h"
+
+namespace qv::test {
+
+dirrec* Walk::run(DirLister& lister, const std::string& path, std::uint32_t clustersize)
+{
+    root = arena.make(path, KindDirectory);
+    WalkContext ctx { arena, lister, sink, scanabort, clustersize, whatifkb, diag.file(), readahead };
+    dirwalk(ctx, root, path);
+    checktree(root);
+    return root;
+}
+
+} // namespace qv::test
