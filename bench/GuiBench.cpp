@@ -88,17 +88,29 @@ QModelIndex widest(const ScanTreeModel& model)
     return best;
 }
 
-int scan(const std::string& path)
+// The program's main window with real services and settings in a temporary configuration directory.
+struct Program
 {
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    // Set before the settings store takes its path.
+    struct Config
+    {
+        Config() { qputenv("XDG_CONFIG_HOME", dir.path().toUtf8()); }
+        QTemporaryDir dir;
+    } config;
     ScanValues values;
     ColourRangeTable colours;
     RegFileStore settings;
     SilentFeedback feedback;
     PosixVolumeQuery volumes;
-    const std::unique_ptr<TQVForm1> main = makewindows(
+    std::unique_ptr<TQVForm1> main = makewindows(
         Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } });
+};
+
+int scan(const std::string& path)
+{
+    Program program;
+    ScanValues& values = program.values;
+    TQVForm1* main = program.main.get();
     main->show();
 
     // The fill runs between the model's reset signals, on the GUI thread.
@@ -148,15 +160,9 @@ int scan(const std::string& path)
 // Starts N scans of path and stops each at a random point of its walk.
 int stop(const std::string& path, int rounds)
 {
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    ScanValues values;
-    ColourRangeTable colours;
-    RegFileStore settings;
-    SilentFeedback feedback;
-    PosixVolumeQuery volumes;
-    const std::unique_ptr<TQVForm1> main = makewindows(
-        Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } });
+    Program program;
+    ScanValues& values = program.values;
+    TQVForm1* main = program.main.get();
     main->show();
     auto* button = main->findChild<QAbstractButton*>(QStringLiteral("QVstopbtn"));
     if (!button) {
