@@ -36,6 +36,8 @@ QString caption(std::string_view name)
 
 QString modifiedtext(std::int64_t mtime)
 {
+    if (mtime == UnknownTime)
+        return {};
     std::tm tm {};
     const auto t = static_cast<std::time_t>(mtime);
     int day = 0, month = 0, year = 0;

@@ -54,7 +54,7 @@ struct DetailRequest
 };
 
 // "%02i/%02i/%04i %02i:%02i" (day, month, year, hour, minute) of a file time, in UTC whatever the local
-// time zone.
+// time zone; empty for UnknownTime.
 QString modifiedtext(std::int64_t mtime);
 
 // The directory a group record's files are in, rebuilt from the raw names of its parent chain: the scan

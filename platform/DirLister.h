@@ -1,11 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace qv {
+
+// The mtime of an entry whose modification time is not known (an entry read from a file that holds none).
+constexpr std::int64_t UnknownTime = std::numeric_limits<std::int64_t>::min();
 
 // One entry of a directory listing. Names are raw bytes exactly as the file system gives them.
 struct DirEntry
@@ -17,7 +21,7 @@ struct DirEntry
     bool compressed = false;
     double size = 0; // nominal size in bytes (lstat size: links are never followed)
     double ondisc = -1; // on-disc size of a compressed file; negative when it could not be read
-    std::int64_t mtime = 0; // last modification, seconds since the epoch
+    std::int64_t mtime = 0; // last modification, seconds since the epoch; UnknownTime when not known
 };
 
 // An open listing of one directory; destroying it ends the listing.

@@ -190,6 +190,7 @@ TEST(DetailText, ModifiedFields)
         { 951782400, "29/02/2000 00:00" },
         { -1, "31/12/1969 23:59" },
         { 253402300799, "31/12/9999 23:59" },
+        { UnknownTime, "" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(modifiedtext(c.t).toStdString(), c.text) << c.t;
