@@ -1,6 +1,7 @@
 #include "ReadAhead.h"
 
 #include "PathJoin.h"
+#include "ScanRules.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -89,11 +90,6 @@ std::string childkey(const std::string& parent, std::uint32_t index)
     return key;
 }
 
-bool entered(const Entry& e, std::string_view name)
-{
-    return e.isdir && !e.mountpoint && name != "." && name != "..";
-}
-
 } // namespace
 
 int readaheadworkers()
@@ -172,7 +168,7 @@ struct ReadAhead::State
         std::uint32_t index = 0;
         for (const Entry& e : listed.entries) {
             const std::string_view name = std::string_view(listed.names).substr(e.offset, e.length);
-            if (!entered(e, name))
+            if (!entered(path, name, e.isdir, e.mountpoint) || name == "." || name == "..")
                 continue;
             auto item = std::make_unique<Item>();
             item->key = childkey(key, index++);

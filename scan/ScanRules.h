@@ -19,6 +19,13 @@ constexpr bool pathtoolong(std::string_view dir, std::string_view name)
     return dir.size() + name.size() + 2 > PathLimit;
 }
 
+// True when the walk goes into the entry name of directory dir: a directory that is no mount point and
+// whose path stays within PathLimit. The read-ahead lists exactly these.
+constexpr bool entered(std::string_view dir, std::string_view name, bool isdir, bool mountpoint)
+{
+    return isdir && !mountpoint && !pathtoolong(dir, name);
+}
+
 // The space a listed file takes before cluster rounding: a compressed file's on-disc size when it could
 // be read, the nominal size otherwise.
 double ondiscsize(const DirEntry& entry);

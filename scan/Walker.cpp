@@ -101,7 +101,7 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
             dirrec* d = nullptr;
             adddir(ctx.arena, f.index, e.name, &d);
             // A mount point is recorded like any directory but never entered.
-            if (e.mountpoint || !enter(d, full))
+            if (!entered(f.path, e.name, e.isdir, e.mountpoint) || !enter(d, full))
                 leave(f, full);
             continue;
         }

@@ -544,3 +544,29 @@ TEST(Walker, ReadAheadOverAChangingTreeKeepsTheStablePart)
     const auto alone = walk(0);
     EXPECT_EQ(walk(3), alone);
 }
+
+TEST(Walker, ReadAheadListsOnlyWhatTheWalkerEnters)
+{
+    // /t/<long> makes a path past the limit: the walker skips it, so no worker may list it either.
+    const std::string toolong = "/t/" + std::string(4092, 'n');
+    FakeFiles lister;
+    lister.listing("/t", { fakedir(toolong.substr(3)), fakedir("d0") });
+    lister.listing("/t/d0", { fakefile("f", 1) });
+    lister.hold("/t/d0");
+    Walk w;
+    w.readahead = 1;
+    // The one worker reads in the walk's order, so once it waits at d0 it has read whatever came before.
+    bool waited = false; // d0's path comes again once the walk leaves it
+    w.sink.hook = [&](const std::string& text) {
+        if (text == "/t/d0" && !waited) {
+            waited = true;
+            lister.waitforheld(1);
+            lister.release();
+        }
+    };
+    w.run(lister, "/t");
+    EXPECT_NE(w.diag.str().find("too long"), std::string::npos);
+    const std::vector<std::string> opened = lister.opened();
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), toolong), 0);
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), "/t/d0"), 1);
+}
