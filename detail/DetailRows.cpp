@@ -13,16 +13,6 @@
 namespace qv {
 namespace {
 
-// namecmp(groupname(name), group) == 0 without building the group name: "*" and the part from the last
-// "." on ("." alone for a name without one), compared under ASCII upper-casing.
-bool ingroup(std::string_view name, std::string_view group)
-{
-    if (group.empty() || group.front() != '*')
-        return false;
-    const std::size_t dot = name.rfind('.');
-    return namecmp(dot == std::string_view::npos ? std::string_view(".") : name.substr(dot), group.substr(1)) == 0;
-}
-
 // displaytext() with a short cut for the common plain ASCII name.
 QString caption(std::string_view name)
 {

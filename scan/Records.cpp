@@ -67,21 +67,6 @@ double clusterround(double x, double c)
     return std::floor((x + c - 1) / c) * c;
 }
 
-std::string groupname(std::string_view filename)
-{
-    const std::size_t dot = filename.rfind('.');
-    if (dot == std::string_view::npos)
-        return "*.";
-    std::string group;
-    group.reserve(filename.size() - dot + 1);
-    group.push_back('*');
-    for (std::size_t i = dot; i < filename.size(); ++i) {
-        const char c = filename[i];
-        group.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
-    }
-    return group;
-}
-
 SiblingIndex::SiblingIndex(dirrec* parent)
     : m_parent(parent)
 {

@@ -18,10 +18,6 @@ int namecmp(std::string_view a, std::string_view b);
 // x rounded up to a whole multiple of c: floor((x + c - 1) / c) * c, in double.
 double clusterround(double x, double c);
 
-// The file-type group of a file name: "*" and the part from the last "." on, a-z upper-cased;
-// "*." for a name without a ".".
-std::string groupname(std::string_view filename);
-
 // The cluster sizes a file is rounded to when it joins its group.
 struct Rounding
 {

@@ -1,8 +1,36 @@
 #include "ScanRules.h"
 
 #include "DirLister.h"
+#include "Records.h"
 
 namespace qv {
+
+namespace {
+
+// What names a file's group: the part from the last "." on, "." for a name without one.
+std::string_view groupsuffix(std::string_view filename)
+{
+    const std::size_t dot = filename.rfind('.');
+    return dot == std::string_view::npos ? std::string_view(".") : filename.substr(dot);
+}
+
+} // namespace
+
+std::string groupname(std::string_view filename)
+{
+    const std::string_view suffix = groupsuffix(filename);
+    std::string group;
+    group.reserve(suffix.size() + 1);
+    group.push_back('*');
+    for (const char c : suffix)
+        group.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    return group;
+}
+
+bool ingroup(std::string_view filename, std::string_view group)
+{
+    return group.starts_with('*') && namecmp(groupsuffix(filename), group.substr(1)) == 0;
+}
 
 double ondiscsize(const DirEntry& entry)
 {

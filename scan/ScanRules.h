@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace qv {
@@ -25,6 +26,14 @@ constexpr bool entered(std::string_view dir, std::string_view name, bool isdir, 
 {
     return isdir && !mountpoint && !pathtoolong(dir, name);
 }
+
+// The file-type group of a file name: "*" and the part from the last "." on, a-z upper-cased;
+// "*." for a name without a ".".
+std::string groupname(std::string_view filename);
+
+// True when the file name belongs to group, a group name: namecmp(groupname(filename), group) == 0,
+// without building the group name.
+bool ingroup(std::string_view filename, std::string_view group);
 
 // The space a listed file takes before cluster rounding: a compressed file's on-disc size when it could
 // be read, the nominal size otherwise.

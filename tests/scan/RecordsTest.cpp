@@ -1,6 +1,7 @@
 #include "Records.h"
 
 #include "RecordChecks.h"
+#include "ScanRules.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -81,6 +82,17 @@ TEST(GroupName, FromLastDot)
     EXPECT_EQ(groupname("Makefile"), "*.");
     EXPECT_EQ(groupname("ends."), "*.");
     EXPECT_EQ(groupname("caf\xc3\xa9.\xc3\xa9x"), "*.\xc3\xa9X"); // only a-z change
+}
+
+TEST(GroupName, MembershipIsTheSameRule)
+{
+    const std::vector<std::string> names { "report.txt", "NOTES.TXT", "archive.tar.gz", ".profile", "Makefile", "ends.",
+        "caf\xc3\xa9.\xc3\xa9x", "a.Txt" };
+    for (const std::string& name : names)
+        for (const std::string& other : names)
+            EXPECT_EQ(ingroup(name, groupname(other)), groupname(name) == groupname(other)) << name << " " << other;
+    EXPECT_FALSE(ingroup("report.txt", ".TXT"));
+    EXPECT_FALSE(ingroup("report.txt", ""));
 }
 
 TEST(Insertion, DirectoriesBeforeGroupsEachSorted)
