@@ -99,7 +99,7 @@ std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& liste
     bool matched = false; // a file of the group is there, listed or too long
     DirEntry entry;
     while (listing->next(entry)) {
-        if (entry.name == "." || entry.name == ".." || entry.isdir || !ingroup(entry.name, request.group))
+        if (entry.isdir || !ingroup(entry.name, request.group))
             continue;
         matched = true;
         if (pathtoolong(request.dir, entry.name)) {

@@ -87,11 +87,8 @@ DirectoryList::Contents DirectoryList::read(DirLister& lister, const std::string
     std::vector<std::string> names;
     if (const std::unique_ptr<DirListing> listing = lister.open(dir)) {
         DirEntry e;
-        while (listing->next(e)) {
-            if (e.name == "." || e.name == "..")
-                continue;
+        while (listing->next(e))
             (e.isdir ? names : contents.files).emplace_back(e.name);
-        }
     }
 
     const QCollator collator = englishcollator();

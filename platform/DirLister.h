@@ -29,8 +29,8 @@ class DirListing
 {
 public:
     virtual ~DirListing() = default;
-    // Fills in the next entry and returns true, or returns false at the end. "." and ".." are passed on
-    // as the system lists them; entries that vanish before they can be examined are left out.
+    // Fills in the next entry and returns true, or returns false at the end. "." and ".." are never
+    // listed; entries that vanish before they can be examined are left out.
     virtual bool next(DirEntry& entry) = 0;
 };
 

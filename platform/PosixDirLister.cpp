@@ -85,10 +85,6 @@ bool PosixListing::next(DirEntry& entry)
         const char* name = m_names.data() + item.offset;
         entry = DirEntry {};
         entry.name = std::string_view(name, item.length);
-        if (entry.name == "." || entry.name == "..") {
-            entry.isdir = true;
-            return true;
-        }
         // A mount point must not be touched at all: a dead network mount would hang the walk.
         if ((item.type == DT_DIR || item.type == DT_UNKNOWN) && ismountpoint(entry.name)) {
             entry.isdir = true;
@@ -259,6 +255,8 @@ std::unique_ptr<DirListing> PosixDirLister::adopt(int fd, const std::string& pat
             const auto* d = reinterpret_cast<const struct dirent64*>(m_buffer.data() + pos);
             pos += d->d_reclen;
             const std::size_t len = std::strlen(d->d_name);
+            if (d->d_name[0] == '.' && (len == 1 || (len == 2 && d->d_name[1] == '.')))
+                continue; // "." and "..": no entry of the directory
             listing->m_items.push_back(
                 { static_cast<std::uint32_t>(listing->m_names.size()), static_cast<std::uint16_t>(len), d->d_type });
             listing->m_names.append(d->d_name, len + 1);

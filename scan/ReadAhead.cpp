@@ -168,7 +168,7 @@ struct ReadAhead::State
         std::uint32_t index = 0;
         for (const Entry& e : listed.entries) {
             const std::string_view name = std::string_view(listed.names).substr(e.offset, e.length);
-            if (!entered(path, name, e.isdir, e.mountpoint) || name == "." || name == "..")
+            if (!entered(path, name, e.isdir, e.mountpoint))
                 continue;
             auto item = std::make_unique<Item>();
             item->key = childkey(key, index++);

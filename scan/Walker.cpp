@@ -89,8 +89,6 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
                 leave(*stack.back(), done);
             continue;
         }
-        if (e.name == "." || e.name == "..")
-            continue;
         if (pathtoolong(f.path, e.name)) {
             nametoolong(ctx.diag, f.path, e.name);
             continue;

@@ -378,7 +378,7 @@ TEST(Walker, WhatIfSizeReadForEveryFile)
     lister.listing("/w", { fakefile("a.x", 5000), fakefile("b.y", 5000) });
     Walk w;
     lister.onentry([&](const std::string&, const DirEntry&, std::size_t index) {
-        if (index == 3) // b.y, once a.x has been added
+        if (index == 1) // b.y, once a.x has been added
             w.whatifkb = 1;
     });
     w.run(lister, "/w", 512);

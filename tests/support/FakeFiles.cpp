@@ -140,18 +140,20 @@ std::unique_ptr<DirListing> State::open(
     }
     std::vector<FakeEntry> entries;
     std::unique_ptr<DirListing> inner;
+    bool listable = false;
     const bool isendless = endless.count(path) != 0;
     if (reallister) {
         guard.unlock();
         inner = root ? reallister->openbelow(*root, path) : reallister->open(path);
         guard.lock();
+        listable = inner != nullptr;
     } else if (const auto dir = dirs.find(path); dir != dirs.end()) {
-        entries = { fakedir("."), fakedir("..") };
-        entries.insert(entries.end(), dir->second.begin(), dir->second.end());
+        entries = dir->second;
+        listable = true;
     }
     --busy;
     changed.notify_all();
-    if (reallister ? !inner : entries.empty())
+    if (!listable)
         return nullptr;
     ++live;
     guard.unlock();

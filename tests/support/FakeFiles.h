@@ -46,8 +46,7 @@ public:
     struct State;
 
     // The tree in memory (InMemory). dir() and file() add the parents a path needs; listing() gives path
-    // exactly these entries, in this order, and nothing else. Every listing starts with "." and "..". A path
-    // never added can't be listed.
+    // exactly these entries, in this order, and nothing else. A path never added can't be listed.
     void dir(const std::string& path)
     {
         with([&](State& s) { s.adddir(path); });
@@ -88,8 +87,8 @@ public:
     {
         with([&](State& s) { s.onopen = std::move(hook); });
     }
-    // Runs after the listing of path has filled in its entry number index (counting "." and ".."), before the
-    // entry is handed on. With this hook the files list on the walker's thread only: it sees the walker's pace.
+    // Runs after the listing of path has filled in its entry number index (from 0), before the entry is handed
+    // on. With this hook the files list on the walker's thread only: it sees the walker's pace.
     void onentry(std::function<void(const std::string& path, const DirEntry& entry, std::size_t index)> hook)
     {
         with([&](State& s) { s.onentry = std::move(hook); });
