@@ -33,10 +33,7 @@ std::vector<std::string> programcopies(const std::string& programdir)
 {
     if (programdir.empty())
         return {};
-    const std::size_t slash = programdir.rfind('/');
-    const std::string prefix
-        = slash == std::string::npos || slash == 0 ? std::string("/") : programdir.substr(0, slash);
-    return { programdir, joinpath(prefix, "share/quorvane") };
+    return { programdir, joinpath(parentpath(programdir), "share/quorvane") };
 }
 
 } // namespace
@@ -110,7 +107,7 @@ std::string HelpLauncher::locate(DirLister& lister, const std::string& dir, cons
         return {};
     // A relative value names a directory below the one the request started in, which is no longer the
     // current one: hand the viewer the file by its absolute path then.
-    return dir.front() == '/' ? dir + "/" + name : joinpath(here, name);
+    return joinpath(dir.front() == '/' ? dir : here, name);
 }
 
 void HelpLauncher::found(const std::string& path)

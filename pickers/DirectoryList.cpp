@@ -69,18 +69,6 @@ DirectoryList::DirectoryList(QWidget* parent, ListerFactory lister)
     });
 }
 
-std::string DirectoryList::normalised(const std::string& dir)
-{
-    std::string out;
-    out.reserve(dir.size());
-    for (char c : dir)
-        if (c != '/' || out.empty() || out.back() != '/')
-            out.push_back(c);
-    if (out.size() > 1 && out.back() == '/')
-        out.pop_back();
-    return out;
-}
-
 DirectoryList::Contents DirectoryList::read(DirLister& lister, const std::string& dir)
 {
     Contents contents;
@@ -113,7 +101,7 @@ DirectoryList::Contents DirectoryList::read(DirLister& lister, const std::string
 
 void DirectoryList::setdrive(const std::string& root)
 {
-    const std::string r = normalised(root.empty() ? std::string("/") : root);
+    const std::string r = normalisedpath(root.empty() ? std::string("/") : root);
     const auto last = m_lastdir.find(r);
     m_root = r;
     setdirectory(last != m_lastdir.end() ? last->second : r);
@@ -121,7 +109,7 @@ void DirectoryList::setdrive(const std::string& root)
 
 void DirectoryList::setdirectory(const std::string& dir)
 {
-    std::string d = normalised(dir);
+    std::string d = normalisedpath(dir);
     if (d.empty() || d.front() != '/')
         return;
     if (!pathatorunder(d, m_root))
@@ -176,10 +164,9 @@ void DirectoryList::showcontents(Contents& contents)
 {
     viewport()->unsetCursor();
     const QIcon closed(QPixmap::fromImage(nodeimage(0, devicePixelRatioF())));
-    const std::string base = m_dir == "/" ? std::string() : m_dir;
     const int level = item(m_pathrows - 1)->data(LevelRole).toInt() + 1;
     for (const std::string& name : contents.subdirectories)
-        addrow(closed, displaytext(name), base + "/" + name, level);
+        addrow(closed, displaytext(name), joinpath(m_dir, name), level);
     m_files = std::move(contents.files);
     emit listed();
 }

@@ -65,8 +65,6 @@ public:
     // Lists dir: its subdirectories, sorted case-insensitively then by case, and its other entries.
     // Blocks as long as the file system does.
     static Contents read(DirLister& lister, const std::string& dir);
-    // dir with repeated and trailing "/" removed ("/" stays "/").
-    static std::string normalised(const std::string& dir);
 
 signals:
     // Another directory was opened by the user (double-click or Enter).

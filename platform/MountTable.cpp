@@ -1,5 +1,7 @@
 #include "MountTable.h"
 
+#include "PathJoin.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -55,11 +57,10 @@ MountTable::MountTable(const std::vector<MountEntry>& entries)
 {
     for (const MountEntry& e : entries) {
         m_points.insert(e.mountpoint);
-        const std::size_t slash = e.mountpoint.rfind('/');
-        if (slash != std::string::npos && e.mountpoint.size() > 1) {
-            const std::size_t length = slash == 0 ? 1 : slash;
-            m_parents.insert(e.mountpoint.substr(0, length));
-            m_longestparent = std::max(m_longestparent, length);
+        if (e.mountpoint.size() > 1 && e.mountpoint.front() == '/') {
+            const std::string_view parent = parentpath(e.mountpoint);
+            m_parents.emplace(parent);
+            m_longestparent = std::max(m_longestparent, parent.size());
         }
     }
 }

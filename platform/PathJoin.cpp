@@ -16,6 +16,32 @@ std::string joinpath(std::string_view dir, std::string_view name)
     return path;
 }
 
+std::string_view parentpath(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return ".";
+    return slash == 0 ? std::string_view("/") : path.substr(0, slash);
+}
+
+std::string_view leafname(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string normalisedpath(std::string_view dir)
+{
+    std::string out;
+    out.reserve(dir.size());
+    for (const char c : dir)
+        if (c != '/' || out.empty() || out.back() != '/')
+            out.push_back(c);
+    if (out.size() > 1 && out.back() == '/')
+        out.pop_back();
+    return out;
+}
+
 std::string rootname(std::string_view path)
 {
     if (path.size() > 1 && path.back() == '/')

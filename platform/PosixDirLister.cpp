@@ -180,13 +180,8 @@ std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
 
     auto opendir = [&]() {
         PosixListing* top = m_live.empty() ? nullptr : m_live.back();
-        const std::size_t slash = path.rfind('/');
-        if (below && top && top->m_fd >= 0 && slash != std::string::npos) {
-            const std::string_view parent
-                = slash == 0 ? std::string_view("/") : std::string_view(path).substr(0, slash);
-            if (parent == top->m_path)
-                return ::openat(top->m_fd, path.c_str() + slash + 1, flags);
-        }
+        if (below && top && top->m_fd >= 0 && parentpath(path) == top->m_path)
+            return ::openat(top->m_fd, leafname(path).data(), flags);
         return ::open(path.c_str(), flags);
     };
     int fd = opendir();
@@ -280,9 +275,7 @@ void PosixDirLister::forget(PosixListing* listing)
         bool reopened = false;
         if (i + 1 == m_live.size() && i > 0 && listing->m_fd >= 0) {
             PosixListing* parent = m_live[i - 1];
-            const std::size_t slash = listing->m_path.rfind('/');
-            const bool isparent = slash != std::string::npos
-                && std::string_view(listing->m_path).substr(0, slash == 0 ? 1 : slash) == parent->m_path;
+            const bool isparent = parentpath(listing->m_path) == parent->m_path;
             if (parent->m_fd < 0 && parent->m_identified && isparent) {
                 const int up = ::openat(listing->m_fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                 struct stat st;

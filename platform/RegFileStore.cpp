@@ -20,14 +20,6 @@ namespace qv {
 
 namespace {
 
-std::string parentdir(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool makedirs(const std::string& dir)
 {
     struct stat st;
@@ -35,7 +27,7 @@ bool makedirs(const std::string& dir)
         return S_ISDIR(st.st_mode);
     if (errno != ENOENT)
         return false;
-    const std::string parent = parentdir(dir);
+    const std::string parent(parentpath(dir));
     if (parent != dir && !makedirs(parent))
         return false;
     return mkdir(dir.c_str(), 0700) == 0 || (errno == EEXIST && stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
@@ -176,9 +168,9 @@ bool ourtemporary(std::string_view name, std::string_view base)
 // in progress.
 void removestale(const std::string& path, const std::string& ours, const timespec& written)
 {
-    const std::string dir = parentdir(path);
-    const std::string base = path.substr(path.rfind('/') + 1);
-    const std::string ourname = ours.substr(ours.rfind('/') + 1);
+    const std::string dir(parentpath(path));
+    const std::string base(leafname(path));
+    const std::string ourname(leafname(ours));
     DIR* d = opendir(dir.c_str());
     if (!d)
         return;
@@ -329,7 +321,7 @@ void RegFileStore::write(const SettingsBatch& batch)
         changes.begin(), changes.end(), [](const SettingsBatch::Change& c) { return !RegDocument::validkey(c.key); });
     const SettingsError failed("Failed to set data for '" + (bad != changes.end() ? bad : changes.begin())->name + "'");
     const std::string target = resolved(m_path);
-    if (bad != changes.end() || !makedirs(parentdir(target)))
+    if (bad != changes.end() || !makedirs(std::string(parentpath(target))))
         throw failed;
 
     // Held from the re-read to the rename, so that no other writer's change is lost.
@@ -373,7 +365,7 @@ void RegFileStore::write(const SettingsBatch& batch)
         throw failed;
     }
     // Make the rename itself durable; a failure here loses nothing that the rename has not already done.
-    const Fd dirfd(::open(parentdir(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd dirfd(::open(std::string(parentpath(target)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirfd.get() >= 0)
         fsync(dirfd.get());
 }

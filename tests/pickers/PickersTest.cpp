@@ -134,14 +134,6 @@ TEST(DirectoryList, ListsSubdirectoriesSortedWithoutFilesOrLinks)
     EXPECT_EQ(DirectoryList::read(lister, t.root + "/missing").subdirectories, Strings {});
 }
 
-TEST(DirectoryList, NormalisesPaths)
-{
-    const std::vector<std::pair<std::string, std::string>> cases
-        = { { "/", "/" }, { "//", "/" }, { "/a/", "/a" }, { "/a//b///", "/a/b" }, { "", "" } };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(DirectoryList::normalised(in), out) << in;
-}
-
 TEST(DirectoryList, ShowsThePathFromTheDriveRootThenTheSubdirectories)
 {
     Tree t;

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 using namespace qv;
 
@@ -61,6 +63,22 @@ TEST(PathJoin, RootNameDropsOneTrailingSeparator)
     EXPECT_EQ(rootname("/data//"), "/data/");
     EXPECT_EQ(rootname("t/"), "t");
     EXPECT_EQ(rootname(""), "");
+}
+
+TEST(PathJoin, ParentLeafAndNormalForm)
+{
+    const std::vector<std::vector<std::string>> cases = { // path, parent, leaf
+        { "/", "/", "" }, { "/etc", "/", "etc" }, { "/a/b", "/a", "b" }, { "/a/b/", "/a/b", "" },
+        { "name", ".", "name" }, { "", ".", "" }
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parentpath(c[0]), c[1]) << c[0];
+        EXPECT_EQ(leafname(c[0]), c[2]) << c[0];
+    }
+    const std::vector<std::pair<std::string, std::string>> normal
+        = { { "/", "/" }, { "//", "/" }, { "/a/", "/a" }, { "/a//b///", "/a/b" }, { "", "" } };
+    for (const auto& [in, out] : normal)
+        EXPECT_EQ(normalisedpath(in), out) << in;
 }
 
 TEST(PathJoin, AtOrUnderEndsAtASeparator)
