@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <sys/stat.h>
 
 using namespace qv;
@@ -208,6 +209,14 @@ TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesI
     fill(*group("*.TXT"));
     EXPECT_EQ(shown, (std::vector<QString> { QStringLiteral("c.log"), QStringLiteral("a.txt") }));
     EXPECT_EQ(filled.count(), 2);
+
+    // A fill that fails outright ends all the same, with no rows.
+    TQVForm4 failing { values, table, []() -> std::unique_ptr<DirLister> { throw std::runtime_error("no lister"); } };
+    QSignalSpy failed(&failing, &TQVForm4::filled);
+    failing.fill(*group("*.TXT"));
+    ASSERT_TRUE(failed.wait(60000));
+    EXPECT_FALSE(failing.filling());
+    EXPECT_EQ(failing.findChild<QTreeView*>(QStringLiteral("QVList1"))->model()->rowCount(), 0);
 }
 
 TEST_F(DetailListTest, CaptionClickSortsByItsColumnAndEveryFillStartsByName)

@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <stdexcept>
 #include <unistd.h>
 
 using namespace qv;
@@ -333,6 +334,14 @@ TEST_F(HelpLauncherTest, ARelativeDirectoryIsHandedOnAsAnAbsolutePath)
     ASSERT_EQ(viewer.calls.size(), 1u);
     EXPECT_EQ(viewer.calls[0].path, docs + "/Quorvane.hlp");
     EXPECT_TRUE(viewer.calls[0].fileexisted);
+}
+
+TEST_F(HelpLauncherTest, ALookUpThatThrowsEndsLikeAMissingFile)
+{
+    store->writeString(ValuesKey, "HelpDirectory", makedir("here", true));
+    help(launcher({}, []() -> std::unique_ptr<DirLister> { throw std::runtime_error("no lister"); }), "Main");
+    EXPECT_EQ(prompt.asks, 1);
+    EXPECT_TRUE(viewer.calls.empty());
 }
 
 TEST_F(HelpLauncherTest, ANonStringValueEndsTheRequestWithTheErrorReport)
