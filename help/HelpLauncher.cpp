@@ -78,6 +78,8 @@ std::string HelpLauncher::programdirectory()
 void HelpLauncher::showhelp(const QString& keyword)
 {
     m_keyword = keyword;
+    ++m_request;
+    m_opening = false;
     reporterrors(m_feedback, [&] { look(storeddirectory()); });
 }
 
@@ -132,8 +134,15 @@ void HelpLauncher::found(const Located& located)
     const std::string& path = located.path;
     reporterrors(m_feedback, [&] {
         if (!path.empty()) {
-            if (!m_viewer.open(path, m_keyword))
-                m_feedback.message(m_owner.data(), QStringLiteral("Could not create process"));
+            m_opening = true;
+            m_viewer.open(
+                path, m_keyword, [this, alive = std::weak_ptr<int>(m_alive), request = m_request](bool shown) {
+                    if (alive.expired() || request != m_request)
+                        return;
+                    m_opening = false;
+                    if (!shown)
+                        m_feedback.message(m_owner.data(), QStringLiteral("Could not create process"));
+                });
             return;
         }
         m_asking = true;

@@ -54,7 +54,7 @@ public:
     // still in progress. Call on the GUI thread; no exception leaves it.
     void showhelp(const QString& keyword);
     // True from showhelp() until the request has ended (the viewer asked, or the user gave up).
-    bool busy() const { return m_asking || m_look.pending(); }
+    bool busy() const { return m_asking || m_opening || m_look.pending(); }
 
     // The directory of the running program's executable.
     static std::string programdirectory();
@@ -82,6 +82,9 @@ private:
     ListerFactory m_lister;
     QString m_keyword;
     bool m_asking = false;
+    bool m_opening = false; // the viewer reads the file
+    unsigned m_request = 0; // counts requests: the viewer's answer to an earlier one is dropped
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0); // the viewer's answer may outlive us
     QObject m_receiver;
     BackgroundCall m_look { &m_receiver };
 };
