@@ -18,7 +18,7 @@ TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerF
     , m_values(values)
     , m_table(table)
     , m_listers(std::move(listers))
-    , m_model(new DetailModel(RangePalette::statepixmaps(), this)) // QVImageList2a
+    , m_model(new DetailModel(RangePalette::stateicons(), this)) // QVImageList2a
     , m_list(new QTreeView(this))
     , m_fill(this)
 {
