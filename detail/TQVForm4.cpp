@@ -2,6 +2,7 @@
 
 #include "DetailModel.h"
 #include "DirLister.h"
+#include "Forms.h"
 #include "Placement.h"
 #include "RangePalette.h"
 #include "ScanValues.h"
@@ -24,9 +25,7 @@ TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerF
 {
     setObjectName(QStringLiteral("QVForm4"));
     setWindowTitle(QStringLiteral("Quorvane Detail List"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(formfont());
     resize(561, 300);
 
     m_list->setObjectName(QStringLiteral("QVList1"));
