@@ -13,19 +13,10 @@ TQVdiag1::TQVdiag1(QWidget* parent)
 {
     setObjectName(QStringLiteral("QVdiag1"));
     setWindowTitle(QStringLiteral("Quorvane Dialog"));
-    setFixedSize(311, 100);
-    setFont(formfont());
-
-    auto* text = new QLabel(QStringLiteral("No Directory Scan In Progress"), this);
-    text->setObjectName(QStringLiteral("QVD1text"));
-    text->setFont(formfont(19));
-    blacktext(text);
+    const auto [text, button] = buildmessagebox(this, QSize(311, 100), QStringLiteral("No Directory Scan In Progress"),
+        "QVD1text", QStringLiteral("Continue"), "QVD1button", QRect((311 - 75) / 2, 58, 75, 25));
     text->setAlignment(Qt::AlignCenter);
     text->setGeometry(0, 16, 311, 28);
-
-    auto* button = new QPushButton(QStringLiteral("Continue"), this);
-    button->setObjectName(QStringLiteral("QVD1button"));
-    button->setGeometry((311 - 75) / 2, 58, 75, 25);
     connect(button, &QPushButton::clicked, this, &TQVdiag1::QVD1buttonClick);
 }
 

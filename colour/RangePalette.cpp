@@ -90,13 +90,18 @@ QList<QImage> RangePalette::stateimages(qreal ratio)
     return images;
 }
 
-QList<QPixmap> RangePalette::statepixmaps()
+QList<QIcon> RangePalette::stateicons()
 {
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-    QList<QPixmap> pixmaps;
-    for (const QImage& image : stateimages(ratio))
-        pixmaps.append(QPixmap::fromImage(image));
-    return pixmaps;
+    QList<QIcon> icons;
+    for (const QImage& image : stateimages(ratio)) {
+        const QPixmap pixmap = QPixmap::fromImage(image);
+        QIcon icon;
+        icon.addPixmap(pixmap, QIcon::Normal);
+        icon.addPixmap(pixmap, QIcon::Selected);
+        icons.append(icon);
+    }
+    return icons;
 }
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QPixmap>
@@ -30,9 +31,10 @@ public:
     // The nine state images: 0 is a copy of yellow that is never shown (state 0 means no image), 1..8 are
     // the colour numbers, so a colour number is its own state-image index.
     static QList<QImage> stateimages(qreal ratio = 1);
-    // The same as pixmaps at the application's device pixel ratio, a fresh list each call for each view
-    // to keep (needs a QGuiApplication).
-    static QList<QPixmap> statepixmaps();
+    // The same as icons at the application's device pixel ratio, a fresh list each call for each view to
+    // keep (needs a QGuiApplication). A selected row shows its disc as it is: the Selected mode holds the
+    // same picture, where Qt would otherwise tint it with the selection colour.
+    static QList<QIcon> stateicons();
 };
 
 } // namespace qv

@@ -2,13 +2,7 @@
 
 #include "Forms.h"
 
-#include <QFont>
-
 namespace qv {
-
-// Shrinks w's font, a pixel at a time down to 8, until text fits in width pixels: the fonts found here
-// for the layout's are not the same shape, and the texts must stay as they are.
-void fitfont(QWidget* w, const QString& text, int width);
 
 // The Colour Ranges dialog's message window: "The changed TO range must be between same and next FROM
 // range" with one OK button, its default: OK (Enter) or the close box end it, Escape does not. One

@@ -106,15 +106,6 @@ QPixmap swatchdisc(int k)
     return QPixmap::fromImage(RangePalette::swatchimage(k, qApp->devicePixelRatio()));
 }
 
-// The ground the heading and the swatches keep whatever the desktop palette: the style's own light
-// palette, with black text.
-QPalette lightground()
-{
-    QPalette light = QApplication::style()->standardPalette();
-    light.setColor(QPalette::WindowText, Qt::black);
-    return light;
-}
-
 double parse(const QString& text)
 {
     const QStringView view(text);

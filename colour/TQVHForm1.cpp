@@ -17,7 +17,7 @@ TQVHForm1::TQVHForm1(const ColourRangeTable& table, QWidget* parent)
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_table(table)
-    , m_images(RangePalette::statepixmaps())
+    , m_images(RangePalette::stateicons())
     , m_list(new QTreeWidget(this))
 {
     setObjectName(QStringLiteral("QVHForm1"));

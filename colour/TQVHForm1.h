@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QIcon>
 #include <QList>
-#include <QPixmap>
 #include <QWidget>
 
 class QRect;
@@ -33,7 +33,7 @@ public:
 
 private:
     const ColourRangeTable& m_table;
-    QList<QPixmap> m_images; // QVHImageList: the nine state images, indexed by colour number
+    QList<QIcon> m_images; // QVHImageList: the nine state images, indexed by colour number
     QTreeWidget* m_list; // QVHList1
 };
 

@@ -25,7 +25,7 @@ constexpr ColumnInfo Columns[DetailModel::ColumnCount] = {
 
 } // namespace
 
-DetailModel::DetailModel(const QList<QPixmap>& images, QObject* parent)
+DetailModel::DetailModel(const QList<QIcon>& images, QObject* parent)
     : QAbstractTableModel(parent)
     , m_images(images)
 {

@@ -3,8 +3,8 @@
 #include "DetailRows.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QList>
-#include <QPixmap>
 #include <vector>
 
 namespace qv {
@@ -22,7 +22,7 @@ public:
     static constexpr int StateImageRole = Qt::UserRole + 1;
 
     // images: the nine state images, indexed by colour number.
-    explicit DetailModel(const QList<QPixmap>& images, QObject* parent = nullptr);
+    explicit DetailModel(const QList<QIcon>& images, QObject* parent = nullptr);
 
     // Replaces every row in one reset; rows come in name order, as detailrows() gives them.
     void setrows(std::vector<DetailRow> rows);
@@ -50,7 +50,7 @@ private:
 
     std::vector<DetailRow> m_rows;
     bool m_ranked = true; // every row's rank is its place in the name order of the captions shown
-    QList<QPixmap> m_images; // QVImageList2a
+    QList<QIcon> m_images; // QVImageList2a
 };
 
 } // namespace qv

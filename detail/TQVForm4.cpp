@@ -2,6 +2,7 @@
 
 #include "DetailModel.h"
 #include "DirLister.h"
+#include "Forms.h"
 #include "Placement.h"
 #include "RangePalette.h"
 #include "ScanValues.h"
@@ -18,15 +19,13 @@ TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerF
     , m_values(values)
     , m_table(table)
     , m_listers(std::move(listers))
-    , m_model(new DetailModel(RangePalette::statepixmaps(), this)) // QVImageList2a
+    , m_model(new DetailModel(RangePalette::stateicons(), this)) // QVImageList2a
     , m_list(new QTreeView(this))
     , m_fill(this)
 {
     setObjectName(QStringLiteral("QVForm4"));
     setWindowTitle(QStringLiteral("Quorvane Detail List"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(formfont());
     resize(561, 300);
 
     m_list->setObjectName(QStringLiteral("QVList1"));

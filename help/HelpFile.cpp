@@ -23,15 +23,21 @@ QString attributetext(const QString& raw)
 
 std::optional<HelpFile> HelpFile::read(const std::string& path)
 {
+    const std::optional<QByteArray> data = readbytes(path);
+    return data ? parse(*data) : std::nullopt;
+}
+
+std::optional<QByteArray> HelpFile::readbytes(const std::string& path)
+{
     QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     if (file.size() > MaxSize)
         return std::nullopt;
-    const QByteArray data = file.read(MaxSize + 1);
+    QByteArray data = file.read(MaxSize + 1);
     if (file.error() != QFileDevice::NoError || data.size() > MaxSize)
         return std::nullopt;
-    return parse(data);
+    return data;
 }
 
 std::optional<HelpFile> HelpFile::parse(const QByteArray& data)

@@ -26,6 +26,9 @@ class HelpFile
 public:
     // The file at path (raw bytes), or nothing when it is missing, unreadable or not a help file.
     static std::optional<HelpFile> read(const std::string& path);
+    // The bytes of the file at path, or nothing when it is missing, unreadable or far too big for a help
+    // file. Needs no GUI: may run on any thread.
+    static std::optional<QByteArray> readbytes(const std::string& path);
     // The help file in these bytes, or nothing when they are not one.
     static std::optional<HelpFile> parse(const QByteArray& data);
 

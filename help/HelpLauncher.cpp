@@ -9,7 +9,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -36,6 +38,22 @@ std::vector<std::string> programcopies(const std::string& programdir)
     return { programdir, joinpath(parentpath(programdir), "share/quorvane") };
 }
 
+// The absolute path by which dir can be made the current directory (a directory we may search), or
+// empty when it can't be. A relative dir is taken from the current directory, as chdir() would.
+std::string enterable(const std::string& dir)
+{
+    std::string path = dir;
+    if (dir.front() != '/') {
+        char* resolved = ::realpath(dir.c_str(), nullptr);
+        path = resolved ? resolved : "";
+        std::free(resolved);
+    }
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(path.c_str(), X_OK) != 0)
+        return {};
+    return path;
+}
+
 } // namespace
 
 HelpLauncher::HelpLauncher(SettingsStore& settings, Feedback& feedback, HelpViewer& viewer, FindHelpPrompt& prompt,
@@ -60,6 +78,8 @@ std::string HelpLauncher::programdirectory()
 void HelpLauncher::showhelp(const QString& keyword)
 {
     m_keyword = keyword;
+    ++m_request;
+    m_opening = false;
     reporterrors(m_feedback, [&] { look(storeddirectory()); });
 }
 
@@ -74,48 +94,55 @@ std::string HelpLauncher::storeddirectory()
 
 void HelpLauncher::look(const std::string& dir)
 {
-    const unsigned ticket = ++*m_looks;
-    m_look.start<std::string>(
-        [looks = m_looks, ticket, lister = m_lister, dir, programdir = m_programdir]() -> std::string {
-            if (*looks != ticket)
-                return {}; // superseded before it ran
+    m_look.start<Located>(
+        [lister = m_lister, dir, programdir = m_programdir] {
             const std::unique_ptr<DirLister> l = lister();
             return locate(*l, dir, programdir);
         },
-        [this](std::string& path) { found(path); });
+        [this](Located& located) { found(located); });
 }
 
-std::string HelpLauncher::locate(DirLister& lister, const std::string& dir, const std::string& programdir)
+HelpLauncher::Located HelpLauncher::locate(DirLister& lister, const std::string& dir, const std::string& programdir)
 {
     const std::string name(FileName);
+    Located located;
     if (dir.empty()) {
         // No directory set: the current directory, then the program's own copy.
         const std::string here = currentdirectory();
         if (holds(lister, here, name))
-            return joinpath(here, name);
+            located.path = joinpath(here, name);
         for (const std::string& copy : programcopies(programdir))
-            if (holds(lister, copy, name))
-                return joinpath(copy, name);
-        return {};
+            if (located.path.empty() && holds(lister, copy, name))
+                located.path = joinpath(copy, name);
+        return located;
     }
     // A directory that can't be entered holds no file we could find: the user is asked, as for a
-    // missing file.
-    if (::chdir(dir.c_str()) != 0)
-        return {};
-    const std::string here = currentdirectory();
-    if (!holds(lister, here, name))
-        return {};
-    // A relative value names a directory below the one the request started in, which is no longer the
-    // current one: hand the viewer the file by its absolute path then.
-    return joinpath(dir.front() == '/' ? dir : here, name);
+    // missing file. A relative value names a directory below the current one; the viewer is handed the
+    // file by its absolute path.
+    located.enter = enterable(dir);
+    if (!located.enter.empty() && holds(lister, located.enter, name))
+        located.path = joinpath(located.enter, name);
+    return located;
 }
 
-void HelpLauncher::found(const std::string& path)
+void HelpLauncher::found(const Located& located)
 {
+    // The current directory is the whole process's: it changes here, on the GUI thread, and only for the
+    // request that is answered.
+    if (!located.enter.empty() && ::chdir(located.enter.c_str()) != 0)
+        return found({}); // gone since the look-up: as if it could not be entered
+    const std::string& path = located.path;
     reporterrors(m_feedback, [&] {
         if (!path.empty()) {
-            if (!m_viewer.open(path, m_keyword))
-                m_feedback.message(m_owner.data(), QStringLiteral("Could not create process"));
+            m_opening = true;
+            m_viewer.open(
+                path, m_keyword, [this, alive = std::weak_ptr<int>(m_alive), request = m_request](bool shown) {
+                    if (alive.expired() || request != m_request)
+                        return;
+                    m_opening = false;
+                    if (!shown)
+                        m_feedback.message(m_owner.data(), QStringLiteral("Could not create process"));
+                });
             return;
         }
         m_asking = true;

@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,9 +32,9 @@ class SettingsStore;
 // the standard error report and end the request; a viewer that can't show the file gives "Could not
 // create process".
 //
-// The window never waits on a file system: the directory change and the look-ups run on a worker,
-// through the listing seam, and the request goes on on the GUI thread when they are done. A look-up
-// that never returns parks its worker; a later request supersedes it.
+// The window never waits on a file system: the look-ups run on a worker, through the listing seam and
+// by absolute paths, and the request goes on on the GUI thread when they are done, where the current
+// directory changes. A look-up that never returns parks its worker; a later request supersedes it.
 class HelpLauncher
 {
 public:
@@ -55,17 +54,24 @@ public:
     // still in progress. Call on the GUI thread; no exception leaves it.
     void showhelp(const QString& keyword);
     // True from showhelp() until the request has ended (the viewer asked, or the user gave up).
-    bool busy() const { return m_asking || m_look.pending(); }
+    bool busy() const { return m_asking || m_opening || m_look.pending(); }
 
     // The directory of the running program's executable.
     static std::string programdirectory();
 
 private:
+    // What a look-up found: the help file's path (empty when it is not there), and the directory the
+    // request makes current (empty for none).
+    struct Located
+    {
+        std::string path;
+        std::string enter;
+    };
     void look(const std::string& dir);
-    void found(const std::string& path);
+    void found(const Located& located);
     std::string storeddirectory();
-    // Enters dir (when set) and returns the help file's path, or empty when it is not there.
-    static std::string locate(DirLister& lister, const std::string& dir, const std::string& programdir);
+    // Looks for the help file in dir (when set) without changing the current directory.
+    static Located locate(DirLister& lister, const std::string& dir, const std::string& programdir);
 
     SettingsStore& m_settings;
     Feedback& m_feedback;
@@ -76,8 +82,9 @@ private:
     ListerFactory m_lister;
     QString m_keyword;
     bool m_asking = false;
-    // Counts look-ups, so that a superseded one changes no directory when it gets to run at all.
-    std::shared_ptr<std::atomic<unsigned>> m_looks = std::make_shared<std::atomic<unsigned>>(0);
+    bool m_opening = false; // the viewer reads the file
+    unsigned m_request = 0; // counts requests: the viewer's answer to an earlier one is dropped
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0); // the viewer's answer may outlive us
     QObject m_receiver;
     BackgroundCall m_look { &m_receiver };
 };

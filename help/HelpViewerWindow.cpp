@@ -40,11 +40,21 @@ HelpViewerWindow::HelpViewerWindow(QWidget* owner)
     resize(620, 520);
 }
 
-bool HelpViewerWindow::open(const std::string& path, const QString& keyword)
+void HelpViewerWindow::open(const std::string& path, const QString& keyword, std::function<void(bool)> shown)
 {
-    std::optional<HelpFile> file = HelpFile::read(path);
-    if (!file)
-        return false;
+    // The bytes are read on the worker; the parse needs the GUI thread's text classes.
+    m_read.start<std::optional<QByteArray>>([path] { return HelpFile::readbytes(path); },
+        [this, keyword, shown = std::move(shown)](std::optional<QByteArray>& data) {
+            std::optional<HelpFile> file = data ? HelpFile::parse(*data) : std::nullopt;
+            if (file)
+                showfile(std::move(*file), keyword);
+            if (shown)
+                shown(file.has_value());
+        });
+}
+
+void HelpViewerWindow::showfile(HelpFile file, const QString& keyword)
+{
     m_file = std::move(file);
     m_history.clear();
     showtopic(m_file->topicforkeyword(keyword), false);
@@ -57,7 +67,6 @@ bool HelpViewerWindow::open(const std::string& path, const QString& keyword)
     show();
     raise();
     activateWindow();
-    return true;
 }
 
 QString HelpViewerWindow::currenttopic() const

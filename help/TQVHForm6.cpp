@@ -1,5 +1,6 @@
 #include "TQVHForm6.h"
 
+#include "Forms.h"
 #include "Placement.h"
 
 #include <QFontMetrics>
@@ -38,10 +39,7 @@ TQVHForm6::TQVHForm6(QWidget* parent, ExitFunction exitfn)
 {
     setObjectName(QStringLiteral("QVHForm6"));
     setWindowTitle(QStringLiteral("Quorvane Warranty"));
-    QFont font;
-    font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(formfont());
 
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setGeometry(0, 0, 403, 225);

@@ -42,11 +42,7 @@ private:
             std::function<void()> job = std::move(m_jobs.front());
             m_jobs.pop_front();
             guard.unlock();
-            try {
-                job();
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "quorvane: background read failed: %s\n", e.what());
-            }
+            job(); // start() catches what the work throws
             job = nullptr; // its captures go before the lock is taken again
             guard.lock();
         }
@@ -99,6 +95,17 @@ bool BackgroundCall::pending() const
 {
     std::lock_guard guard(m_state->lock);
     return m_state->pending;
+}
+
+void BackgroundCall::failed(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorvane: background read failed: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "quorvane: background read failed\n");
+    }
 }
 
 void BackgroundCall::post(std::function<void()> job)

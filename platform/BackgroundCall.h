@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -17,7 +18,8 @@ namespace qv {
 // the request in flight, whose result is then dropped (its work still runs to its end on its worker).
 // A worker stuck in a system call stays parked; the next request gets another worker, and the program's
 // exit never waits for either. The work must therefore own everything it touches (copies, shared
-// pointers), never a window. Its result is dropped when it throws.
+// pointers), never a window. A work that throws ends its request all the same: the receiver gets a
+// default-made result (no entries, no path), as for something that could not be read.
 class BackgroundCall
 {
 public:
@@ -28,13 +30,20 @@ public:
     BackgroundCall(const BackgroundCall&) = delete;
     BackgroundCall& operator=(const BackgroundCall&) = delete;
 
-    // Starts work on a worker thread. Once it returns, done(result) runs on the receiver's thread, unless
-    // another start() or cancel() came first or this object is gone. Call on the receiver's thread.
+    // Starts work on a worker thread. Once it returns (or throws: R() then), done(result) runs on the
+    // receiver's thread, unless another start() or cancel() came first or this object is gone. Call on the
+    // receiver's thread.
     template <typename R> void start(std::function<R()> work, std::function<void(R&)> done)
     {
         const std::uint64_t ticket = begin();
         post([state = m_state, ticket, work = std::move(work), done = std::move(done)]() {
-            auto result = std::make_shared<R>(work());
+            std::shared_ptr<R> result;
+            try {
+                result = std::make_shared<R>(work());
+            } catch (...) {
+                failed(std::current_exception());
+                result = std::make_shared<R>();
+            }
             std::lock_guard guard(state->lock);
             if (!state->receiver || state->ticket != ticket)
                 return;
@@ -65,6 +74,8 @@ private:
     std::uint64_t begin();
     static bool finish(State& state, std::uint64_t ticket);
     static void post(std::function<void()> job);
+    // Tells standard error why a work failed.
+    static void failed(std::exception_ptr error);
 
     std::shared_ptr<State> m_state;
 };

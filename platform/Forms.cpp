@@ -1,7 +1,10 @@
 #include "Forms.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <QStyle>
 
@@ -15,14 +18,41 @@ QFont formfont(int pixelsize)
     return font;
 }
 
+void fitfont(QWidget* w, const QString& text, int width)
+{
+    QFont font = w->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    w->setFont(font);
+}
+
+QPalette lightground()
+{
+    QPalette light = QApplication::style()->standardPalette();
+    light.setColor(QPalette::WindowText, Qt::black);
+    return light;
+}
+
 void blacktext(QWidget* w)
 {
     // Black text needs its own light ground: on a dark desktop palette it would be unreadable.
-    QPalette black = w->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    black.setColor(QPalette::Window, QApplication::style()->standardPalette().color(QPalette::Window));
-    w->setPalette(black);
+    w->setPalette(lightground());
     w->setAutoFillBackground(true);
+}
+
+MessageParts buildmessagebox(QDialog* box, QSize size, const QString& message, const char* textname,
+    const QString& caption, const char* buttonname, const QRect& buttonat)
+{
+    box->setFixedSize(size);
+    box->setFont(formfont());
+    auto* text = new QLabel(message, box);
+    text->setObjectName(QString::fromLatin1(textname));
+    text->setFont(formfont(19));
+    blacktext(text);
+    auto* button = new QPushButton(caption, box);
+    button->setObjectName(QString::fromLatin1(buttonname));
+    button->setGeometry(buttonat);
+    return { text, button };
 }
 
 void NoEscapeDialog::keyPressEvent(QKeyEvent* event)

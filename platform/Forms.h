@@ -2,8 +2,14 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QPalette>
+#include <QRect>
+#include <QSize>
+#include <QString>
 
 class QKeyEvent;
+class QLabel;
+class QPushButton;
 
 namespace qv {
 
@@ -14,8 +20,27 @@ namespace qv {
 // than the layouts allow).
 QFont formfont(int pixelsize = 11);
 
-// Shows w's text in black on the style's own light ground whatever the palette.
+// Shrinks w's font, a pixel at a time down to 8, until text fits in width pixels: the fonts found here
+// for the layout's are not the same shape, and the texts must stay as they are.
+void fitfont(QWidget* w, const QString& text, int width);
+
+// The style's own light palette with black text: the ground that parts of a window keep whatever the
+// desktop palette.
+QPalette lightground();
+
+// Shows w's text in black on that light ground.
 void blacktext(QWidget* w);
+
+// The parts of a box that shows one message and one button.
+struct MessageParts
+{
+    QLabel* text;
+    QPushButton* button;
+};
+// Builds such a box in box, fixed at size: the windows' font, the message text named textname in black on
+// the light ground at 19 pixels, and the button named buttonname at buttonat. The caller places the text.
+MessageParts buildmessagebox(QDialog* box, QSize size, const QString& message, const char* textname,
+    const QString& caption, const char* buttonname, const QRect& buttonat);
 
 // A dialog without a cancel button: Escape does nothing (its close box still closes it).
 class NoEscapeDialog : public QDialog

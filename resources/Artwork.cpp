@@ -94,14 +94,6 @@ QPixmap quorvanelogo(int side, qreal devicepixelratio)
     return pixmap;
 }
 
-QIcon quorvaneicon()
-{
-    QIcon icon;
-    for (int side : { 16, 24, 32, 48, 64, 128, 256 })
-        icon.addPixmap(quorvanelogo(side));
-    return icon;
-}
-
 QIcon abouticon()
 {
     QIcon icon;

@@ -11,9 +11,6 @@ namespace qv {
 // pixels at the given device pixel ratio.
 QPixmap quorvanelogo(int side, qreal devicepixelratio = 1.0);
 
-// The program's window icon, the logo at the usual icon sizes.
-QIcon quorvaneicon();
-
 // The About window's icon: the logo with an information badge.
 QIcon abouticon();
 

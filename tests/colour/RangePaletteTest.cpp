@@ -98,11 +98,12 @@ TEST(RangePalette, StateImagesAreIndexedByColourNumber)
         expectdisc(images[n], Colours[n - 1]);
     }
 
-    const QList<QPixmap> pixmaps = RangePalette::statepixmaps();
-    ASSERT_EQ(pixmaps.size(), 9);
+    const QList<QIcon> icons = RangePalette::stateicons();
+    ASSERT_EQ(icons.size(), 9);
     for (int n = 0; n <= 8; ++n) {
         SCOPED_TRACE(n);
-        expectdisc(pixmaps[n].toImage(), Colours[n == 0 ? 0 : n - 1]);
+        for (const QIcon::Mode mode : { QIcon::Normal, QIcon::Selected }) // selected, not tinted
+            expectdisc(icons[n].pixmap(16, mode).toImage(), Colours[n == 0 ? 0 : n - 1]);
     }
 }
 

@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <sys/stat.h>
 
 using namespace qv;
@@ -105,13 +106,28 @@ TEST_F(DetailListTest, FillShowsRowsWithTextsAndStateImages)
     EXPECT_TRUE(
         QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$")).match(cell(1, 4)).hasMatch());
     // The disc is the colour of the space used: 200704 bytes is in the third band, 4096 in the first.
-    const auto image
-        = [&](int row) { return list->model()->index(row, 0).data(Qt::DecorationRole).value<QPixmap>().toImage(); };
+    const auto image = [&](int row) {
+        return list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    };
     EXPECT_EQ(list->model()->index(0, 0).data(DetailModel::StateImageRole).toInt(), 3);
     EXPECT_EQ(image(0), stateimages[3]);
     EXPECT_EQ(image(1), stateimages[1]);
     EXPECT_NE(image(0), image(1));
     EXPECT_FALSE(list->model()->index(0, 1).data(Qt::DecorationRole).isValid());
+
+    // On screen the selected first row shows its disc in the band's own colour, untinted.
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    ASSERT_TRUE(list->selectionModel()->isRowSelected(0, {}));
+    list->clearFocus(); // the style's focus frame would shade the disc a little
+    const QImage shown = list->viewport()->grab(list->visualRect(list->model()->index(0, 0))).toImage();
+    const QRgb band = stateimages[3].pixel(8, 8);
+    bool found = false;
+    for (int y = 0; y < shown.height() && !found; ++y)
+        for (int x = 0; x < shown.width() && !found; ++x)
+            found = shown.pixel(x, y) == band;
+    EXPECT_TRUE(found);
 }
 
 TEST_F(DetailListTest, RefillsInPlace)
@@ -208,6 +224,14 @@ TEST_F(DetailListTest, AFillThatHangsLeavesTheWindowAnsweringAndTheNextReplacesI
     fill(*group("*.TXT"));
     EXPECT_EQ(shown, (std::vector<QString> { QStringLiteral("c.log"), QStringLiteral("a.txt") }));
     EXPECT_EQ(filled.count(), 2);
+
+    // A fill that fails outright ends all the same, with no rows.
+    TQVForm4 failing { values, table, []() -> std::unique_ptr<DirLister> { throw std::runtime_error("no lister"); } };
+    QSignalSpy failed(&failing, &TQVForm4::filled);
+    failing.fill(*group("*.TXT"));
+    ASSERT_TRUE(failed.wait(60000));
+    EXPECT_FALSE(failing.filling());
+    EXPECT_EQ(failing.findChild<QTreeView*>(QStringLiteral("QVList1"))->model()->rowCount(), 0);
 }
 
 TEST_F(DetailListTest, CaptionClickSortsByItsColumnAndEveryFillStartsByName)

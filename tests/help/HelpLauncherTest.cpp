@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <stdexcept>
 #include <unistd.h>
 
 using namespace qv;
@@ -302,9 +303,11 @@ TEST_F(HelpLauncherTest, ALookUpThatHangsHoldsUpNothingAndALaterRequestReplacesI
     lister.hold(dead);
     HelpLauncher same = launcher({}, lister.factory());
     store->writeString(ValuesKey, "HelpDirectory", dead);
+    const std::string start = cwd();
     same.showhelp(QStringLiteral("Main"));
     lister.waitforheld(1);
     EXPECT_TRUE(same.busy());
+    EXPECT_EQ(cwd(), start); // a look-up changes no directory: only its answer may
     EXPECT_TRUE(viewer.calls.empty());
     EXPECT_EQ(prompt.asks, 0);
 
@@ -333,6 +336,25 @@ TEST_F(HelpLauncherTest, ARelativeDirectoryIsHandedOnAsAnAbsolutePath)
     ASSERT_EQ(viewer.calls.size(), 1u);
     EXPECT_EQ(viewer.calls[0].path, docs + "/Quorvane.hlp");
     EXPECT_TRUE(viewer.calls[0].fileexisted);
+}
+
+TEST_F(HelpLauncherTest, TheRootDirectoryJoinsWithoutDoubling)
+{
+    test::FakeFiles lister;
+    lister.listing("/", { test::fakefile("Quorvane.hlp", 10) });
+    store->writeString(ValuesKey, "HelpDirectory", "/");
+    help(launcher({}, lister.factory()), "Main");
+    ASSERT_EQ(viewer.calls.size(), 1u);
+    EXPECT_EQ(viewer.calls[0].path, "/Quorvane.hlp");
+    EXPECT_EQ(cwd(), "/");
+}
+
+TEST_F(HelpLauncherTest, ALookUpThatThrowsEndsLikeAMissingFile)
+{
+    store->writeString(ValuesKey, "HelpDirectory", makedir("here", true));
+    help(launcher({}, []() -> std::unique_ptr<DirLister> { throw std::runtime_error("no lister"); }), "Main");
+    EXPECT_EQ(prompt.asks, 1);
+    EXPECT_TRUE(viewer.calls.empty());
 }
 
 TEST_F(HelpLauncherTest, ANonStringValueEndsTheRequestWithTheErrorReport)

@@ -12,7 +12,13 @@
 #include <QTextDocumentFragment>
 #include <QUrl>
 #include <QWindow>
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace qv;
 
@@ -42,6 +48,15 @@ std::string writefile(const QTemporaryDir& dir, const char* name, const QByteArr
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(data);
     return path.toStdString();
+}
+
+// Opens path in the viewer and waits for its answer: whether it shows the file.
+bool openandwait(HelpViewerWindow& viewer, const std::string& path, const QString& keyword)
+{
+    std::optional<bool> answer;
+    viewer.open(path, keyword, [&](bool shown) { answer = shown; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); })) << path;
+    return answer.value_or(false);
 }
 
 } // namespace
@@ -106,7 +121,7 @@ TEST(HelpViewerWindow, OpensAtTheKeywordsTopicAndFollowsLinks)
     QTemporaryDir dir;
     const std::string path = writefile(dir, "Quorvane.hlp", SmallHelp);
     HelpViewerWindow viewer;
-    ASSERT_TRUE(viewer.open(path, QStringLiteral("Main")));
+    ASSERT_TRUE(openandwait(viewer, path, QStringLiteral("Main")));
     EXPECT_TRUE(viewer.isVisible());
     EXPECT_EQ(viewer.currenttopic(), QStringLiteral("main"));
     auto* text = viewer.findChild<QTextBrowser*>(QStringLiteral("HelpText"));
@@ -135,7 +150,7 @@ TEST(HelpViewerWindow, OpensAtTheKeywordsTopicAndFollowsLinks)
     EXPECT_EQ(viewer.currenttopic(), QStringLiteral("contents"));
 
     // An unknown keyword opens the contents topic.
-    ASSERT_TRUE(viewer.open(path, QStringLiteral("No Such Topic")));
+    ASSERT_TRUE(openandwait(viewer, path, QStringLiteral("No Such Topic")));
     EXPECT_EQ(viewer.currenttopic(), QStringLiteral("contents"));
 }
 
@@ -144,7 +159,7 @@ TEST(HelpViewerWindow, ClickingALinkInTheTextShowsItsTopic)
     QTemporaryDir dir;
     const std::string path = writefile(dir, "Quorvane.hlp", SmallHelp);
     HelpViewerWindow viewer;
-    ASSERT_TRUE(viewer.open(path, QStringLiteral("Main")));
+    ASSERT_TRUE(openandwait(viewer, path, QStringLiteral("Main")));
     auto* text = viewer.findChild<QTextBrowser*>(QStringLiteral("HelpText"));
     // Find where the link text is drawn and click there.
     QTextCursor found = text->document()->find(QStringLiteral("File Menu"));
@@ -162,11 +177,33 @@ TEST(HelpViewerWindow, FailsWithoutAWindowOnBadFiles)
     const std::string missing = dir.filePath(QStringLiteral("Quorvane.hlp")).toStdString();
     const std::string wrong = writefile(dir, "wrong.hlp", "<html><body><p>Some other page</p></body></html>");
     HelpViewerWindow viewer;
-    EXPECT_FALSE(viewer.open(missing, QStringLiteral("Main")));
-    EXPECT_FALSE(viewer.open(wrong, QStringLiteral("Main")));
-    EXPECT_FALSE(viewer.open(dir.path().toStdString(), QStringLiteral("Main")));
+    EXPECT_FALSE(openandwait(viewer, missing, QStringLiteral("Main")));
+    EXPECT_FALSE(openandwait(viewer, wrong, QStringLiteral("Main")));
+    EXPECT_FALSE(openandwait(viewer, dir.path().toStdString(), QStringLiteral("Main")));
     EXPECT_FALSE(viewer.isVisible());
     EXPECT_TRUE(viewer.currenttopic().isEmpty());
+}
+
+TEST(HelpViewerWindow, AFileThatDoesNotAnswerLeavesTheWindowFree)
+{
+    // A FIFO is read only once something writes to it, like a file on a mount that does not answer.
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("Quorvane.hlp")).toStdString();
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    HelpViewerWindow viewer;
+    std::optional<bool> answer;
+    viewer.open(path, QStringLiteral("Main"), [&](bool shown) { answer = shown; });
+    // open() has come back while the read waits; only now is the file written.
+    EXPECT_FALSE(answer.has_value());
+    std::thread writer([&] {
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        EXPECT_EQ(::write(fd, SmallHelp, std::strlen(SmallHelp)), static_cast<ssize_t>(std::strlen(SmallHelp)));
+        ::close(fd);
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }));
+    writer.join();
+    EXPECT_TRUE(answer.value_or(false));
+    EXPECT_EQ(viewer.currenttopic(), QStringLiteral("main"));
 }
 
 TEST(HelpViewerWindow, TakesInputWhileAModalDialogRuns)
@@ -180,13 +217,13 @@ TEST(HelpViewerWindow, TakesInputWhileAModalDialogRuns)
     modal.setWindowModality(Qt::ApplicationModal);
     modal.show();
     ASSERT_EQ(QGuiApplication::modalWindow(), modal.windowHandle());
-    ASSERT_TRUE(viewer.open(path, QStringLiteral("File Menu")));
+    ASSERT_TRUE(openandwait(viewer, path, QStringLiteral("File Menu")));
     // Qt blocks every window that is not the modal one or transient for it.
     EXPECT_TRUE(modal.windowHandle()->isAncestorOf(viewer.windowHandle(), QWindow::IncludeTransients));
 
     modal.hide();
     ASSERT_EQ(QGuiApplication::modalWindow(), nullptr);
-    ASSERT_TRUE(viewer.open(path, QStringLiteral("Main")));
+    ASSERT_TRUE(openandwait(viewer, path, QStringLiteral("Main")));
     EXPECT_EQ(viewer.windowHandle()->transientParent(), owner.windowHandle());
 }
 

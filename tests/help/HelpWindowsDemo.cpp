@@ -28,10 +28,12 @@ int main(int argc, char** argv)
         window.reset(viewer);
         const QString keyword = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Main");
         const std::string file = argc > 3 ? argv[3] : QV_PROGRAM_HELP;
-        if (!viewer->open(file, keyword)) {
-            std::fprintf(stderr, "quorvane-helpdemo: could not open %s\n", file.c_str());
-            return 1;
-        }
+        viewer->open(file, keyword, [file](bool shown) {
+            if (!shown) {
+                std::fprintf(stderr, "quorvane-helpdemo: could not open %s\n", file.c_str());
+                QCoreApplication::exit(1);
+            }
+        });
         return app.exec();
     } else if (what == QLatin1String("about")) {
         auto* about = new qv::TQVForm3;

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QToolTip>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -220,6 +221,12 @@ TEST(DirectoryList, AnUnreadableDirectoryListsNoSubdirectories)
         EXPECT_EQ(list.rowpaths().back(), t.root + "/c");
         chmod((t.root + "/c").c_str(), 0755);
     }
+
+    // A read that fails outright ends all the same, with nothing listed.
+    DirectoryList failing(nullptr, []() -> std::unique_ptr<DirLister> { throw std::runtime_error("no lister"); });
+    drivesandwait(failing, t.root);
+    EXPECT_EQ(failing.rowpaths(), Strings { t.root });
+    EXPECT_EQ(failing.viewport()->cursor().shape(), Qt::ArrowCursor);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 using namespace qv;
@@ -120,4 +121,16 @@ TEST(BackgroundCall, NothingArrivesAfterCancelOrOnceTheCallIsGone)
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(calls, 0);
+}
+
+TEST(BackgroundCall, AWorkThatThrowsEndsItsRequestWithAnEmptyResult)
+{
+    QObject receiver;
+    BackgroundCall call(&receiver);
+    std::optional<std::string> got;
+    call.start<std::string>(
+        []() -> std::string { throw std::runtime_error("unreadable"); }, [&](std::string& result) { got = result; });
+    ASSERT_TRUE(delivered(got));
+    EXPECT_EQ(*got, "");
+    EXPECT_FALSE(call.pending());
 }

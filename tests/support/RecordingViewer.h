@@ -19,11 +19,11 @@ struct RecordingViewer : HelpViewer
         bool fileexisted;
     };
     std::vector<Call> calls;
-    bool result = true; // what open() answers
-    bool open(const std::string& path, const QString& keyword) override
+    bool result = true; // what open() answers, at once
+    void open(const std::string& path, const QString& keyword, std::function<void(bool)> shown) override
     {
         calls.push_back({ path, keyword, QFile::exists(QString::fromStdString(path)) });
-        return result;
+        shown(result);
     }
 };
 
