@@ -46,6 +46,12 @@ public:
     void append(std::string_view s)
     {
         m_buffer.append(s);
+        lineend();
+    }
+    // Lines are written straight into the buffer; lineend() after each.
+    std::string& buffer() { return m_buffer; }
+    void lineend()
+    {
         if (m_buffer.size() >= (1u << 20))
             flush();
     }
@@ -130,18 +136,21 @@ void printdetails(const dirrec& group, DirLister& lister, const DetailParams& pa
 void printtree(const dirrec* root, int W, Output& out, const std::function<void(const dirrec&)>& details)
 {
     const ColourRangeTable colours;
-    std::string line;
     const dirrec* n = root;
     int level = 0;
+    char digits[16];
+    const auto number = [&](int x) {
+        out.buffer().append(
+            digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, x).ptr - digits));
+    };
     while (n) {
-        line = std::to_string(level);
-        line += '\t';
-        line += std::to_string(ColourOfSize(colours, n->space));
-        line += '\t';
-        const QByteArray label = buildlabel(*n, 2 * level, W).toUtf8();
-        line.append(label.constData(), static_cast<std::size_t>(label.size()));
-        line += '\n';
-        out.append(line);
+        number(level);
+        out.buffer() += '\t';
+        number(ColourOfSize(colours, n->space));
+        out.buffer() += '\t';
+        appendlabel(out.buffer(), *n, 2 * level, W);
+        out.buffer() += '\n';
+        out.lineend();
         if (details && n->kind == KindGroup)
             details(*n);
         if (n->child) {
