@@ -16,6 +16,7 @@
 #include "PosixDirLister.h"
 #include "PosixVolumeQuery.h"
 #include "Scan.h"
+#include "TreePrint.h"
 
 #include <charconv>
 #include <cstdio>
@@ -131,27 +132,17 @@ void printdetails(const dirrec& group, DirLister& lister, const DetailParams& pa
     }
 }
 
-// Prints the records from root down in pre-order, without recursion: any depth is safe. With details,
-// every group's line is followed by its detail rows.
+// Prints the records from root down in pre-order, each group's line followed by its detail rows.
+// Without recursion: any depth is safe.
 void printtree(const dirrec* root, int W, Output& out, const std::function<void(const dirrec&)>& details)
 {
     const ColourRangeTable colours;
     const dirrec* n = root;
     int level = 0;
-    char digits[16];
-    const auto number = [&](int x) {
-        out.buffer().append(
-            digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, x).ptr - digits));
-    };
     while (n) {
-        number(level);
-        out.buffer() += '\t';
-        number(ColourOfSize(colours, n->space));
-        out.buffer() += '\t';
-        appendlabel(out.buffer(), *n, 2 * level, W);
-        out.buffer() += '\n';
+        appendtreeline(out.buffer(), *n, level, W, colours);
         out.lineend();
-        if (details && n->kind == KindGroup)
+        if (n->kind == KindGroup)
             details(*n);
         if (n->child) {
             n = n->child;
@@ -180,12 +171,12 @@ void scanandprint(const Options& opts, Output& out)
     const ScanSummary scan = runscan({ arena, root, volumes, lister, opts.status ? static_cast<ScanSink&>(loud) : quiet,
         scanabort, whatifkb, true, opts.clustersize.value_or(0) });
 
-    std::function<void(const dirrec&)> details;
     const ColourRangeTable colours;
     const DetailParams params { scan.clustersize, opts.whatifkb, colours };
     if (opts.details)
-        details = [&](const dirrec& group) { printdetails(group, lister, params, out); };
-    printtree(root, scan.labelwidth, out, details);
+        printtree(root, scan.labelwidth, out, [&](const dirrec& group) { printdetails(group, lister, params, out); });
+    else
+        printtreelines(root, scan.labelwidth, colours, [&](std::string_view text) { out.append(text); });
 }
 
 } // namespace
