@@ -60,11 +60,9 @@ bool printableascii(std::string_view s)
     return true;
 }
 
-} // namespace
-
-QString buildlabel(const dirrec& r, int d, int W)
+// The figures part of a record's label: the bracketed MB form over 1048065 bytes, else the KB form.
+Figures figures(const dirrec& r)
 {
-    // Over 1048065 bytes the figures are in MB between square brackets, otherwise in KB between round ones.
     const bool mb = r.bytes > 1048065;
     const char* unitcomma = mb ? "MB," : "KB,";
     Figures f;
@@ -78,7 +76,14 @@ QString buildlabel(const dirrec& r, int d, int W)
     f.text(unitcomma);
     figure(r.whatif);
     f.text(mb ? "MB]" : "KB)");
+    return f;
+}
 
+} // namespace
+
+QString buildlabel(const dirrec& r, int d, int W)
+{
+    const Figures f = figures(r);
     const int room = W - d;
     const std::string_view raw = r.name();
     if (room >= 0 && printableascii(raw)) {
@@ -118,6 +123,28 @@ QString buildlabel(const dirrec& r, int d, int W)
         }
     }
     return field + QLatin1String(f.data(), f.size());
+}
+
+void appendlabel(std::string& out, const dirrec& r, int d, int W)
+{
+    const int room = W - d;
+    const std::string_view raw = r.name();
+    if (room < 0 || !printableascii(raw)) {
+        out += buildlabel(r, d, W).toStdString();
+        return;
+    }
+    const Figures f = figures(r);
+    const std::size_t chars = raw.size();
+    const std::size_t field = static_cast<std::size_t>(room);
+    if (chars <= field) {
+        out += raw;
+        out += ' ';
+        out.append(field - chars, '.');
+    } else {
+        out += raw.substr(0, field);
+        out += '*';
+    }
+    out.append(f.data(), static_cast<std::size_t>(f.size()));
 }
 
 } // namespace qv

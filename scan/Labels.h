@@ -3,6 +3,7 @@
 #include "dirrec.h"
 
 #include <QString>
+#include <string>
 
 namespace qv {
 
@@ -14,5 +15,9 @@ int labelwidth(int maxdepth);
 // the bracketed MB form above 1048065 bytes or the parenthesised KB form. Characters, not bytes, are
 // counted; the name shows as displaytext().
 QString buildlabel(const dirrec& r, int d, int W);
+
+// Appends buildlabel(r, d, W) to out as UTF-8; a printable-ASCII name, the common case, is written
+// straight in, with no QString made.
+void appendlabel(std::string& out, const dirrec& r, int d, int W);
 
 } // namespace qv

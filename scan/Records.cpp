@@ -3,6 +3,7 @@
 #include "PathJoin.h"
 
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 namespace qv {
@@ -13,26 +14,13 @@ inline signed char upper(char c)
     return static_cast<signed char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
 }
 
-void linkbefore(dirrec* parent, dirrec* r, dirrec* at)
+// Links r into parent's child list straight after pred, or at the front when pred is null.
+void linkafter(dirrec* parent, dirrec* r, dirrec* pred)
 {
     r->parent = parent;
-    r->next = at;
-    r->prev = at->prev;
-    if (at->prev)
-        at->prev->next = r;
-    else
-        parent->child = r;
-    at->prev = r;
-}
-
-void linkafter(dirrec* parent, dirrec* r, dirrec* at)
-{
-    r->parent = parent;
-    r->prev = at;
-    r->next = at->next;
-    if (at->next)
-        at->next->prev = r;
-    at->next = r;
+    dirrec*& slot = pred ? pred->next : parent->child;
+    r->next = slot;
+    slot = r;
 }
 
 void addfile(dirrec* g, double nominal, double ondisc, const Rounding& rounding)
@@ -81,18 +69,9 @@ int adddir(RecordArena& arena, SiblingIndex& index, std::string_view name, dirre
         *out = *it;
         return 1;
     }
-    dirrec* parent = index.m_parent;
+    // Directories lead the list, so the first one goes to the front, in front of any groups.
     dirrec* d = arena.make(name, KindDirectory);
-    if (it != index.m_dirs.end()) {
-        linkbefore(parent, d, *it);
-    } else if (!index.m_dirs.empty()) {
-        linkafter(parent, d, *index.m_dirs.rbegin());
-    } else if (parent->child) {
-        linkbefore(parent, d, parent->child); // before the groups
-    } else {
-        d->parent = parent;
-        parent->child = d;
-    }
+    linkafter(index.m_parent, d, it == index.m_dirs.begin() ? nullptr : *std::prev(it));
     index.m_dirs.insert(it, d);
     *out = d;
     return 0;
@@ -107,19 +86,15 @@ int addgroup(RecordArena& arena, SiblingIndex& index, std::string_view group, st
         *out = *it;
         return 0;
     }
-    dirrec* parent = index.m_parent;
     dirrec* g = arena.make(group, kind);
     addfile(g, nominal, ondisc, rounding);
-    if (it != index.m_groups.end()) {
-        linkbefore(parent, g, *it);
-    } else if (!index.m_groups.empty()) {
-        linkafter(parent, g, *index.m_groups.rbegin());
-    } else if (!index.m_dirs.empty()) {
-        linkafter(parent, g, *index.m_dirs.rbegin()); // after the directories
-    } else {
-        g->parent = parent;
-        parent->child = g;
-    }
+    // The first group follows the last directory, if there is one.
+    dirrec* pred = nullptr;
+    if (it != index.m_groups.begin())
+        pred = *std::prev(it);
+    else if (!index.m_dirs.empty())
+        pred = *index.m_dirs.rbegin();
+    linkafter(index.m_parent, g, pred);
     index.m_groups.insert(it, g);
     *out = g;
     return 0;

@@ -19,11 +19,12 @@ ScanSummary runscan(const ScanJob& job)
     summary.volumeroot = volume.root.empty() ? path : volume.root;
 
     WalkContext walk { job.arena, job.lister, job.sink, job.scanabort, summary.clustersize, job.whatifkb };
+    walk.rollup = true; // the roll-up goes along with the walk, not after it
     dirwalk(walk, job.root, path);
     if (job.scanabort)
         return summary;
 
-    rollup(job.root, 0, summary.maxdepth);
+    summary.maxdepth = walk.maxdepth;
     summary.labelwidth = labelwidth(summary.maxdepth);
     summary.completed = true;
     return summary;

@@ -30,6 +30,25 @@ struct Frame
     int messages = 0; // progress texts posted
 };
 
+// A directory's figures from its children's, which are final: the roll-up of one directory whose
+// subdirectories are rolled up. Sets rather than adds, so that a directory walked twice (two entries
+// whose names differ only in case) ends with the sums of everything in it.
+void sumchildren(dirrec* d)
+{
+    double bytes = 0, space = 0, whatif = 0;
+    std::uint32_t count = 0;
+    for (const dirrec* c = d->child; c; c = c->next) {
+        bytes += c->bytes;
+        space += c->space;
+        whatif += c->whatif;
+        count += c->count;
+    }
+    d->bytes = bytes;
+    d->space = space;
+    d->whatif = whatif;
+    d->count = count;
+}
+
 } // namespace
 
 void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
@@ -83,6 +102,12 @@ void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)
     while (!stack.empty()) {
         Frame& f = *stack.back();
         if (stopped() || !f.listing->next(e)) {
+            if (ctx.rollup && !stopped()) {
+                sumchildren(f.record);
+                const int level = static_cast<int>(stack.size()) - (f.record->child ? 0 : 1);
+                if (level > ctx.maxdepth)
+                    ctx.maxdepth = level;
+            }
             std::string done = std::move(f.path);
             stack.pop_back(); // ends the listing before the parent goes on
             if (!stack.empty())

@@ -24,6 +24,10 @@ struct WalkContext
     std::FILE* diag = stderr; // the two diagnostics
     // Threads that list directories ahead of the walk (ReadAhead.h); negative: as many as suit this machine.
     int readahead = -1;
+    // Set: each directory is summed as soon as its walk is done (rollup() for the whole tree, while the
+    // records are still in the cache), and maxdepth ends as rollup() would leave it. Not after a stop.
+    bool rollup = false;
+    int maxdepth = 0;
 };
 
 // Walks the directory at path (no trailing "/" except for "/" itself) into r's subtree: one group per

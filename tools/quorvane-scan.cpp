@@ -16,6 +16,7 @@
 #include "PosixDirLister.h"
 #include "PosixVolumeQuery.h"
 #include "Scan.h"
+#include "TreePrint.h"
 
 #include <charconv>
 #include <cstdio>
@@ -46,6 +47,12 @@ public:
     void append(std::string_view s)
     {
         m_buffer.append(s);
+        lineend();
+    }
+    // Lines are written straight into the buffer; lineend() after each.
+    std::string& buffer() { return m_buffer; }
+    void lineend()
+    {
         if (m_buffer.size() >= (1u << 20))
             flush();
     }
@@ -125,24 +132,17 @@ void printdetails(const dirrec& group, DirLister& lister, const DetailParams& pa
     }
 }
 
-// Prints the records from root down in pre-order, without recursion: any depth is safe. With details,
-// every group's line is followed by its detail rows.
+// Prints the records from root down in pre-order, each group's line followed by its detail rows.
+// Without recursion: any depth is safe.
 void printtree(const dirrec* root, int W, Output& out, const std::function<void(const dirrec&)>& details)
 {
     const ColourRangeTable colours;
-    std::string line;
     const dirrec* n = root;
     int level = 0;
     while (n) {
-        line = std::to_string(level);
-        line += '\t';
-        line += std::to_string(ColourOfSize(colours, n->space));
-        line += '\t';
-        const QByteArray label = buildlabel(*n, 2 * level, W).toUtf8();
-        line.append(label.constData(), static_cast<std::size_t>(label.size()));
-        line += '\n';
-        out.append(line);
-        if (details && n->kind == KindGroup)
+        appendtreeline(out.buffer(), *n, level, W, colours);
+        out.lineend();
+        if (n->kind == KindGroup)
             details(*n);
         if (n->child) {
             n = n->child;
@@ -171,12 +171,12 @@ void scanandprint(const Options& opts, Output& out)
     const ScanSummary scan = runscan({ arena, root, volumes, lister, opts.status ? static_cast<ScanSink&>(loud) : quiet,
         scanabort, whatifkb, true, opts.clustersize.value_or(0) });
 
-    std::function<void(const dirrec&)> details;
     const ColourRangeTable colours;
     const DetailParams params { scan.clustersize, opts.whatifkb, colours };
     if (opts.details)
-        details = [&](const dirrec& group) { printdetails(group, lister, params, out); };
-    printtree(root, scan.labelwidth, out, details);
+        printtree(root, scan.labelwidth, out, [&](const dirrec& group) { printdetails(group, lister, params, out); });
+    else
+        printtreelines(root, scan.labelwidth, colours, [&](std::string_view text) { out.append(text); });
 }
 
 } // namespace

@@ -515,6 +515,43 @@ TEST(Walker, ReadAheadGivesTheWalkOfTheWalkerAlone)
     }
 }
 
+TEST(Walker, RollupAlongTheWalkSumsAsRollupAfterIt)
+{
+    TempTree t;
+    mixedtree(t);
+    // Walked twice into one record: the sums must count both.
+    t.dir("t/Dup");
+    t.file("t/Dup/a.txt", 700);
+    t.dir("t/DUP");
+    t.file("t/DUP/b.txt", 9000);
+    t.dir("t/DUP/deeper");
+    t.file("t/DUP/deeper/c.bin", 3);
+    PosixDirLister lister(MountTable::load());
+    Walk after;
+    after.readahead = 0;
+    after.run(lister, t.at("t"));
+    int maxdepth = 0;
+    rollup(after.root, 0, maxdepth);
+    ASSERT_GT(after.root->count, 2000u);
+    for (int readahead : { 0, 4 }) {
+        Walk along;
+        along.readahead = readahead;
+        along.rollup = true;
+        along.run(lister, t.at("t"));
+        EXPECT_EQ(dump(along.root), dump(after.root)) << readahead;
+        EXPECT_EQ(along.maxdepth, maxdepth) << readahead;
+    }
+    // Stopped: the walk's root is left unsummed.
+    Walk stopped;
+    stopped.rollup = true;
+    stopped.sink.hook = [&](const std::string&) {
+        if (stopped.sink.count() == 500)
+            stopped.scanabort = 1;
+    };
+    stopped.run(lister, t.at("t"));
+    EXPECT_EQ(stopped.root->count, 0u);
+}
+
 TEST(Walker, ReadAheadOverAChangingTreeKeepsTheStablePart)
 {
     TempTree t;

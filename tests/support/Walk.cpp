@@ -9,7 +9,9 @@ dirrec* Walk::run(DirLister& lister, const std::string& path, std::uint32_t clus
 {
     root = arena.make(path, KindDirectory);
     WalkContext ctx { arena, lister, sink, scanabort, clustersize, whatifkb, diag.file(), readahead };
+    ctx.rollup = rollup;
     dirwalk(ctx, root, path);
+    maxdepth = ctx.maxdepth;
     checktree(root);
     return root;
 }

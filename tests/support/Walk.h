@@ -24,6 +24,8 @@ struct Walk
     DiagStream diag;
     dirrec* root = nullptr;
     int readahead = 3; // workers read ahead whatever the machine; 0: the walker lists alone
+    bool rollup = false; // each directory summed as its walk ends
+    int maxdepth = 0; // with rollup: as the walk left it
 
     // Walks path into a new root record and checks the records' invariants (checktree()).
     dirrec* run(DirLister& lister, const std::string& path, std::uint32_t clustersize = 4096);
