@@ -3,7 +3,10 @@
 //
 //   quorvane-guibench scan PATH       a whole scan of PATH through the main window: scan time, tree fill
 //                                     on the GUI thread, the longest pause of the event loop, expanding
-//                                     the largest node, peak memory
+//                                     the largest node, Largest First and back, "*" and collapse on the
+//                                     root, Apply in the Colour Ranges dialog, peak memory
+//   quorvane-guibench repeat PATH N   N scans of PATH in a row in one window: peak and current memory
+//                                     after each
 //   quorvane-guibench stop PATH N     N scans of PATH through the main window, each stopped with the Stop
 //                                     button at a random point of the walk: the time from the click to the
 //                                     stop's status text, to the scan thread's end, and to the window
@@ -24,17 +27,22 @@
 #include "TQVForm1.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace qv;
@@ -59,9 +67,46 @@ double peakrssmb()
     return usage.ru_maxrss / 1024.0;
 }
 
+double rssmb()
+{
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
 void print(const char* name, double value, const char* unit)
 {
     std::printf("%-28s %12.1f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// The records of a scan, counted along their links.
+long countrecords(const dirrec* root)
+{
+    long n = 0;
+    const dirrec* r = root;
+    while (r) {
+        ++n;
+        if (r->child) {
+            r = r->child;
+            continue;
+        }
+        while (r && r != root && !r->next)
+            r = r->parent;
+        r = r && r != root ? r->next : nullptr;
+    }
+    return n;
+}
+
+// Milliseconds that work takes, with the events it posts handled and the tree repainted.
+double timed(ScanTreeView& view, const std::function<void()>& work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    QCoreApplication::processEvents();
+    view.viewport()->repaint();
+    return clock.nsecsElapsed() / 1e6;
 }
 
 // Times expanding the node at index and laying out and painting its rows.
@@ -145,15 +190,59 @@ int scan(const std::string& path)
     double longest = 0;
     run(true, longest);
 
-    print("records", static_cast<double>(main->treemodel().nodecount()), "");
+    print("records", static_cast<double>(countrecords(values.scanroot)), "");
     print("scan through window", scanms, "ms");
     print("tree fill (GUI thread)", fillms, "ms");
     print("longest event-loop gap", longest, "ms");
-    const QModelIndex wide = widest(main->treemodel());
-    print("largest node's children", main->treemodel().rowCount(wide), "");
-    print("expand it", expandms(main->treeview(), wide), "ms");
+    print("peak RSS after scans", peakrssmb(), "MB");
+    ScanTreeModel& model = main->treemodel();
+    ScanTreeView& view = main->treeview();
+    const QModelIndex wide = widest(model);
+    print("largest node's children", model.rowCount(wide), "");
+    print("expand it", expandms(view, wide), "ms");
+    view.setCurrentIndex(model.index(model.rowCount(wide) / 2, 0, wide));
+    print("largest first", timed(view, [&] { view.largestfirstaction()->trigger(); }), "ms");
+    print("name order again", timed(view, [&] { view.largestfirstaction()->trigger(); }), "ms");
+    // Apply in the Colour Ranges dialog, with every band in another colour.
+    ColourRangeTable::Ranges ranges = program.colours.ranges();
+    for (ColourRange& r : ranges)
+        r.colour = static_cast<std::int8_t>(9 - r.colour);
+    program.colours.setranges(ranges);
+    main->windows().colourranges.open(main->geometry());
+    auto* apply = main->windows().colourranges.findChild<QPushButton*>(QStringLiteral("QVCRFapplyBtn"));
+    if (apply)
+        print("Apply (recolour)", timed(view, [&] { apply->click(); }), "ms");
+    // "*" on the root, then collapsing the root.
+    const QModelIndex root = model.index(0, 0);
+    view.setCurrentIndex(root);
+    QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
+    print("expand all (*) on root", timed(view, [&] { QApplication::sendEvent(&view, &star); }), "ms");
+    print("nodes laid out", static_cast<double>(model.nodecount()), "");
+    print("collapse root", timed(view, [&] { view.collapse(root); }), "ms");
     print("peak RSS", peakrssmb(), "MB");
     std::printf("status: %s\n", qPrintable(main->statustext()));
+    return 0;
+}
+
+// N whole scans of path in a row through one window.
+int repeat(const std::string& path, int rounds)
+{
+    Program program;
+    TQVForm1* main = program.main.get();
+    main->show();
+    for (int i = 1; i <= rounds; ++i) {
+        QTimer loop;
+        loop.setInterval(5);
+        QObject::connect(&loop, &QTimer::timeout, [&] {
+            if (!main->scanrunning())
+                QCoreApplication::quit();
+        });
+        main->selectscan(path);
+        loop.start();
+        QApplication::exec();
+        std::printf("scan %d: peak RSS %.1f MB, RSS now %.1f MB\n", i, peakrssmb(), rssmb());
+        std::fflush(stdout);
+    }
     return 0;
 }
 
@@ -277,7 +366,7 @@ int tree(long n, long wide)
     view.viewport()->repaint();
     const double fillms = clock.nsecsElapsed() / 1e6;
 
-    print("records", static_cast<double>(model.nodecount()), "");
+    print("records", static_cast<double>(countrecords(root)), "");
     print("tree fill + first paint", fillms, "ms");
     print("expand node of children", model.rowCount(model.indexof(big)), "");
     print("expand it", expandms(view, model.indexof(big)), "ms");
@@ -311,10 +400,12 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "scan" && argc == 3)
         return scan(argv[2]);
+    if (mode == "repeat" && argc == 4)
+        return repeat(argv[2], std::atoi(argv[3]));
     if (mode == "stop" && argc == 4)
         return stop(argv[2], std::atoi(argv[3]));
     if (mode == "tree" && argc == 4)
         return tree(std::atol(argv[2]), std::atol(argv[3]));
-    std::fprintf(stderr, "usage: quorvane-guibench scan PATH | stop PATH N | tree N WIDE\n");
+    std::fprintf(stderr, "usage: quorvane-guibench scan PATH | repeat PATH N | stop PATH N | tree N WIDE\n");
     return 2;
 }

@@ -463,7 +463,7 @@ TEST(MainWindowScan, SelectScansAndShowsTheLabelledTree)
         const dirrec* c = m.record(child);
         names << QString::fromUtf8(c->name().data(), c->namelen);
         EXPECT_EQ(m.data(child).toString(), buildlabel(*c, 2, 32));
-        EXPECT_EQ(c->stateimage, ColourOfSize(p.colours, c->space));
+        EXPECT_EQ(m.stateimage(*c), ColourOfSize(p.colours, c->space));
     }
     EXPECT_EQ(names, (QStringList { "a", "*.", "*.C" }));
     // Below a: its one group, two levels down.
@@ -531,10 +531,10 @@ TEST(MainWindowScan, ScanOfARealDirectoryTree)
     std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& at, int level) {
         const dirrec* r = m.record(at);
         labels << QString(2 * level, QLatin1Char(' ')) + m.data(at).toString();
-        EXPECT_EQ(m.data(at).toString(), buildlabel(*r, 2 * level, p.values.labelwidth));
-        EXPECT_EQ(r->stateimage, ColourOfSize(p.colours, r->space));
+        EXPECT_EQ(m.data(at).toString(), buildlabel(*r, 2 * level, m.labelwidth()));
+        EXPECT_EQ(m.stateimage(*r), ColourOfSize(p.colours, r->space));
         const QIcon shown = m.data(at, Qt::DecorationRole).value<QIcon>();
-        const QIcon& expected = icons[r->stateimage][r->kind == KindGroup ? 1 : 0];
+        const QIcon& expected = icons[m.stateimage(*r)][r->kind == KindGroup ? 1 : 0];
         for (const QIcon::Mode mode : { QIcon::Normal, QIcon::Selected })
             EXPECT_EQ(
                 shown.pixmap(QSize(32, 16), 1.0, mode).toImage(), expected.pixmap(QSize(32, 16), 1.0, mode).toImage());

@@ -99,7 +99,7 @@ TEST(ScanTreeModel, ShowsEveryRecordInListOrderWithItsLabel)
     const int nodes = checknodes(model, model.index(0, 0), t.root, 0, labelwidth(t.maxdepth));
     EXPECT_EQ(nodes, 16);
     EXPECT_EQ(model.nodecount(), 16u);
-    EXPECT_EQ(t.root->treenode, 0);
+    EXPECT_EQ(model.indexof(t.root), model.index(0, 0));
     EXPECT_EQ(model.index(1, 0), QModelIndex());
     EXPECT_EQ(model.index(0, 1), QModelIndex());
     EXPECT_EQ(model.index(4, 0, model.index(0, 0)), QModelIndex());
@@ -125,10 +125,10 @@ TEST(ScanTreeModel, StateImageOfEveryNodeComesFromItsSpace)
     const ColourRangeTable table;
     model.build(t.root, 32, table);
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(groups[i]->stateimage, cases[i].colour) << cases[i].space;
-        EXPECT_EQ(groups[i]->parent->stateimage, cases[i].colour) << cases[i].space;
+        EXPECT_EQ(model.stateimage(*groups[i]), cases[i].colour) << cases[i].space;
+        EXPECT_EQ(model.stateimage(*groups[i]->parent), cases[i].colour) << cases[i].space;
     }
-    EXPECT_EQ(t.root->stateimage, 8);
+    EXPECT_EQ(model.stateimage(*t.root), 8);
 
     // Colours follow the table given to build: every band coloured 5.
     ColourRangeTable red;
@@ -138,7 +138,7 @@ TEST(ScanTreeModel, StateImageOfEveryNodeComesFromItsSpace)
     red.setranges(ranges);
     model.build(t.root, 32, red);
     for (dirrec* g : groups)
-        EXPECT_EQ(g->stateimage, 5);
+        EXPECT_EQ(model.stateimage(*g), 5);
 }
 
 TEST(ScanTreeModel, DecorationIsTheNodesStateImageBesideItsKindsImage)
@@ -155,16 +155,22 @@ TEST(ScanTreeModel, DecorationIsTheNodesStateImageBesideItsKindsImage)
     EXPECT_EQ(icon(d).cacheKey(), icons[1][0].cacheKey());
     EXPECT_EQ(icon(g).cacheKey(), icons[2][1].cacheKey());
 
-    // A recolouring writes stateimage and asks for a repaint; the decoration follows.
-    QSignalSpy changed(&model, &QAbstractItemModel::layoutChanged);
+    // A recolouring changes the shown table and asks for a repaint; the decoration follows.
+    QSignalSpy changed(&model, &ScanTreeModel::discschanged);
+    QSignalSpy moved(&model, &QAbstractItemModel::layoutChanged);
     const QPersistentModelIndex kept = model.indexof(g);
-    g->stateimage = 6;
-    d->stateimage = 0;
+    ColourRangeTable six;
+    ColourRangeTable::Ranges ranges = six.ranges();
+    for (ColourRange& r : ranges)
+        r.colour = 6;
+    six.setranges(ranges);
+    RecolourTree(model.colours(), six);
     model.refreshstateimages();
     EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(moved.count(), 0);
     EXPECT_EQ(kept, model.indexof(g)); // nothing moved
     EXPECT_EQ(icon(g).cacheKey(), icons[6][1].cacheKey());
-    EXPECT_EQ(icon(d).cacheKey(), icons[0][0].cacheKey());
+    EXPECT_EQ(icon(d).cacheKey(), icons[6][0].cacheKey());
 }
 
 TEST(ScanTreeModel, RepaintingTheDiscsKeepsExpandedNodesAndTheSelection)
