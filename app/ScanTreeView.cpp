@@ -111,7 +111,7 @@ void ScanTreeView::showroot()
         expand(root);
 }
 
-int ScanTreeView::expandbelow(const QModelIndex& index)
+int ScanTreeView::expandbelow(const QModelIndex& index, int limit)
 {
     if (!m_model || !index.isValid())
         return 0;
@@ -123,7 +123,7 @@ int ScanTreeView::expandbelow(const QModelIndex& index)
         const QModelIndex at = todo.front();
         todo.pop_front();
         const int rows = m_model->rowCount(at);
-        if (shown + rows > ExpandAllRows)
+        if (shown + rows > limit)
             break;
         expand(at);
         shown += rows;

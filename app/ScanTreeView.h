@@ -22,7 +22,7 @@ class ScanTreeView : public QTreeView
 public:
     // The most rows "*" shows below a node: the nearest levels of the subtree open first, and the
     // expansion stops at the first node whose children would pass the bound.
-    static constexpr int ExpandAllRows = 50000;
+    static constexpr int ExpandAllRows = 20000;
 
     explicit ScanTreeView(QWidget* parent = nullptr);
 
@@ -47,8 +47,8 @@ public:
     // group its pattern (the directory, "/" and the group's name).
     void copypath(const QModelIndex& index) const;
     // What "*" does: expands index and the nodes below it, breadth first, in one layout pass, until the
-    // rows shown below index would pass ExpandAllRows. Returns the number of rows shown below index.
-    int expandbelow(const QModelIndex& index);
+    // rows shown below index would pass limit. Returns the number of rows shown below index.
+    int expandbelow(const QModelIndex& index, int limit = ExpandAllRows);
 
 signals:
     // A double-click anywhere in the tree, or Enter on a file-type group node, sent after the view has

@@ -24,6 +24,7 @@
 #include "ScanTreeModel.h"
 #include "ScanTreeView.h"
 #include "ScanValues.h"
+#include "TQVCRForm.h"
 #include "TQVForm1.h"
 
 #include <QAbstractButton>
@@ -167,13 +168,18 @@ int scan(const std::string& path)
     // Runs one scan; with probe, a zero timer runs once per event-loop pass and the longest gap between
     // two runs is the longest time the window did not react (the probe itself keeps the GUI thread busy,
     // so the scan is timed in a run without it).
+    double longestat = 0; // when the longest gap ended, ms into the scan
     auto run = [&](bool probe, double& longest) {
         QElapsedTimer clock;
         QElapsedTimer sincelast;
         QTimer loop;
         loop.setInterval(probe ? 0 : 5);
         QObject::connect(&loop, &QTimer::timeout, [&] {
-            longest = std::max(longest, sincelast.nsecsElapsed() / 1e6);
+            const double gap = sincelast.nsecsElapsed() / 1e6;
+            if (gap > longest) {
+                longest = gap;
+                longestat = clock.nsecsElapsed() / 1e6;
+            }
             sincelast.start();
             if (!main->scanrunning())
                 QCoreApplication::quit();
@@ -194,6 +200,7 @@ int scan(const std::string& path)
     print("scan through window", scanms, "ms");
     print("tree fill (GUI thread)", fillms, "ms");
     print("longest event-loop gap", longest, "ms");
+    print("  ending at", longestat, "ms into the scan");
     print("peak RSS after scans", peakrssmb(), "MB");
     ScanTreeModel& model = main->treemodel();
     ScanTreeView& view = main->treeview();

@@ -722,6 +722,40 @@ TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
     EXPECT_EQ(bounds(&detail).topLeft(), QPoint(main.left() + main.width() / 2, main.top() + row + 60));
 }
 
+TEST(MainWindowTree, ApplyRecoloursTheShownTreeAndOKAloneDoesNot)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    const ScanTreeModel& m = p.model();
+    const dirrec* group = m.record(m.index(0, 0, m.index(0, 0, m.index(0, 0))));
+    ASSERT_NE(group, nullptr);
+    const std::int8_t before = ColourOfSize(ColourRangeTable(), group->space);
+    ASSERT_EQ(m.stateimage(*group), before);
+
+    // A changed table (as OK leaves it) shows only after Apply, on every node, the root's included.
+    ColourRangeTable::Ranges ranges = p.colours.ranges();
+    for (ColourRange& r : ranges)
+        r.colour = static_cast<std::int8_t>(9 - r.colour);
+    p.colours.setranges(ranges);
+    EXPECT_EQ(m.stateimage(*group), before);
+    p.action("ColoursRanges1")->trigger();
+    QTest::mouseClick(p.windows().colourranges.findChild<QPushButton*>("QVCRFapplyBtn"), Qt::LeftButton);
+    EXPECT_EQ(m.stateimage(*group), 9 - before);
+    EXPECT_EQ(m.stateimage(*p.values.scanroot), 9 - ColourOfSize(ColourRangeTable(), p.values.scanroot->space));
+
+    // After a stopped scan the tree stays empty; Apply still commits.
+    ASSERT_TRUE(p.heldscan());
+    QTest::mouseClick(p.stop(), Qt::LeftButton);
+    p.files.release();
+    ASSERT_TRUE(p.scanned());
+    p.action("ColoursRanges1")->trigger();
+    QTest::mouseClick(p.windows().colourranges.findChild<QPushButton*>("QVCRFapplyBtn"), Qt::LeftButton);
+    EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_TRUE(p.feedback.errors.isEmpty());
+}
+
 TEST(MainWindowClose, SavesTheGeometryAsIntegersAndNeverTheWhatIfSize)
 {
     Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"WhatIf\"=\"8\"\n");

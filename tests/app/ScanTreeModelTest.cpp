@@ -308,6 +308,71 @@ TEST(ScanTreeModel, LargestFirstReordersTheViewOnly)
     EXPECT_TRUE(view.isExpanded(model.indexof(b)));
 }
 
+TEST(ScanTreeModel, LaysOutOnlyTheChildrenOfNodesAViewOpens)
+{
+    Records t;
+    dirrec* a = t.dir(t.root, "a");
+    dirrec* big = t.dir(a, "big");
+    t.file(big, "*.S", 10);
+    t.file(big, "*.L", 300);
+    t.file(t.root, "*.TXT", 5);
+    t.sum();
+    ScanTreeModel model;
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(t.root, 32, ColourRangeTable());
+    EXPECT_EQ(model.nodecount(), 1u);
+    view.showroot();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.nodecount(), 3u); // the root and its two children
+    // Largest first re-orders what is laid out; a node opened later comes in that order.
+    model.setlargestfirst(true);
+    EXPECT_EQ(model.nodecount(), 3u);
+    view.expand(model.indexof(a));
+    view.expand(model.indexof(big));
+    EXPECT_EQ(childnames(model, model.indexof(big), 3), (QStringList { "*.L", "*.S" }));
+    EXPECT_EQ(model.nodecount(), 6u);
+}
+
+TEST(ScanTreeView, StarExpandsTheSubtreeBreadthFirstWithinItsBound)
+{
+    // Three directories of three directories of two groups: 3 + 9 + 18 rows below the root.
+    Records t;
+    for (const char* n : { "a", "b", "c" }) {
+        dirrec* d = t.dir(t.root, n);
+        for (const char* m : { "x", "y", "z" }) {
+            dirrec* e = t.dir(d, m);
+            t.file(e, "*.A", 1);
+            t.file(e, "*.B", 2);
+        }
+    }
+    t.sum();
+    ScanTreeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(t.root, 32, ColourRangeTable());
+    const QModelIndex root = model.index(0, 0);
+    auto expanded = [&] {
+        int n = 0;
+        for (const dirrec* d = t.root->child; d; d = d->next)
+            for (const dirrec* e = d->child; e; e = e->next)
+                n += view.isExpanded(model.indexof(e));
+        return n;
+    };
+    // Bounded at 14 rows: the root's 3, then a's, b's and c's 3 each (12), then one x of 2 (14).
+    EXPECT_EQ(view.expandbelow(root, 14), 14);
+    EXPECT_TRUE(view.isExpanded(model.indexof(t.root->child->next->next)));
+    EXPECT_EQ(expanded(), 1);
+    // "*" on the current node: the whole subtree fits.
+    view.collapse(root);
+    view.setCurrentIndex(root);
+    QTest::keyClick(&view, Qt::Key_Asterisk);
+    EXPECT_TRUE(view.isExpanded(root));
+    EXPECT_EQ(expanded(), 9);
+    EXPECT_EQ(view.expandbelow(root), 30);
+}
+
 TEST(FigureWords, TheFourFiguresInWords)
 {
     const struct
