@@ -163,12 +163,17 @@ int scan(const std::string& path)
     QElapsedTimer fill;
     double fillms = 0;
     QObject::connect(&main->treemodel(), &QAbstractItemModel::modelAboutToBeReset, [&] { fill.start(); });
-    QObject::connect(&main->treemodel(), &QAbstractItemModel::modelReset, [&] { fillms = fill.nsecsElapsed() / 1e6; });
+    bool filled = false; // since the probe's last pass
+    QObject::connect(&main->treemodel(), &QAbstractItemModel::modelReset, [&] {
+        fillms = fill.nsecsElapsed() / 1e6;
+        filled = true;
+    });
 
     // Runs one scan; with probe, a zero timer runs once per event-loop pass and the longest gap between
     // two runs is the longest time the window did not react (the probe itself keeps the GUI thread busy,
     // so the scan is timed in a run without it).
     double longestat = 0; // when the longest gap ended, ms into the scan
+    double fillgap = 0; // the longest gap around a tree fill (the emptying and the filling)
     auto run = [&](bool probe, double& longest) {
         QElapsedTimer clock;
         QElapsedTimer sincelast;
@@ -176,6 +181,9 @@ int scan(const std::string& path)
         loop.setInterval(probe ? 0 : 5);
         QObject::connect(&loop, &QTimer::timeout, [&] {
             const double gap = sincelast.nsecsElapsed() / 1e6;
+            if (probe && filled)
+                fillgap = std::max(fillgap, gap);
+            filled = false;
             if (gap > longest) {
                 longest = gap;
                 longestat = clock.nsecsElapsed() / 1e6;
@@ -201,6 +209,7 @@ int scan(const std::string& path)
     print("tree fill (GUI thread)", fillms, "ms");
     print("longest event-loop gap", longest, "ms");
     print("  ending at", longestat, "ms into the scan");
+    print("gap around the tree fill", fillgap, "ms");
     print("peak RSS after scans", peakrssmb(), "MB");
     ScanTreeModel& model = main->treemodel();
     ScanTreeView& view = main->treeview();
