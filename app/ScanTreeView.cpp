@@ -123,8 +123,8 @@ int ScanTreeView::expandbelow(const QModelIndex& index, int limit)
         const QModelIndex at = todo.front();
         todo.pop_front();
         const int rows = m_model->rowCount(at);
-        if (shown + rows > limit)
-            break;
+        if (shown + rows > limit && at != index)
+            break; // the node itself opens whatever its size, as it would by one expand
         expand(at);
         shown += rows;
         for (int row = 0; row < rows; ++row) {

@@ -46,8 +46,8 @@ public:
     // Puts the node's path on the clipboard as display text: a directory's path, or for a file-type
     // group its pattern (the directory, "/" and the group's name).
     void copypath(const QModelIndex& index) const;
-    // What "*" does: expands index and the nodes below it, breadth first, in one layout pass, until the
-    // rows shown below index would pass limit. Returns the number of rows shown below index.
+    // What "*" does: expands index and then the nodes below it, breadth first, in one layout pass, until
+    // the rows shown below index would pass limit. Returns the number of rows shown below index.
     int expandbelow(const QModelIndex& index, int limit = ExpandAllRows);
 
 signals:

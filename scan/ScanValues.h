@@ -12,8 +12,9 @@ namespace qv {
 // The scan-wide values one program instance shares between the GUI thread and the scan thread.
 // The flags and whatifkb are atomics: the GUI thread writes them while the scan thread reads them.
 // The records are written by the scan thread only while scaninprogress is set, and read by the GUI
-// thread only while it is clear (or inside a synchronous hand-over from the scan thread). What the tree
-// shows of a scan (label width, free space) goes to the window with the scan's summary instead.
+// thread while it is clear, inside a synchronous hand-over from the scan thread, or while the tree shows
+// them (from showtree until emptytree: a scan releases the previous records only after emptytree). What
+// the tree shows of a scan (label width, cluster size) goes to the window with the scan's summary.
 struct ScanValues
 {
     RecordArena arena; // owns every record of the current scan

@@ -360,7 +360,11 @@ TEST(ScanTreeView, StarExpandsTheSubtreeBreadthFirstWithinItsBound)
                 n += view.isExpanded(model.indexof(e));
         return n;
     };
-    // Bounded at 14 rows: the root's 3, then a's, b's and c's 3 each (12), then one x of 2 (14).
+    // The node itself opens whatever the bound; then the root's 3, a's, b's and c's 3 each (12), and at
+    // 14 rows one x of 2.
+    EXPECT_EQ(view.expandbelow(root, 1), 3);
+    EXPECT_TRUE(view.isExpanded(root));
+    EXPECT_FALSE(view.isExpanded(model.indexof(t.root->child)));
     EXPECT_EQ(view.expandbelow(root, 14), 14);
     EXPECT_TRUE(view.isExpanded(model.indexof(t.root->child->next->next)));
     EXPECT_EQ(expanded(), 1);
