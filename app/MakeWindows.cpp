@@ -3,7 +3,6 @@
 #include "ColourRangeTable.h"
 #include "HelpLauncher.h"
 #include "HelpViewerWindow.h"
-#include "RecolourTree.h"
 #include "ScanValues.h"
 #include "TQVCRFDiag.h"
 #include "TQVCRForm.h"
@@ -35,17 +34,9 @@ std::unique_ptr<TQVForm1> makewindows(const Services& services, const std::strin
     auto* noscan = new TQVdiag1(main);
     auto* detail = new TQVForm4(services.values, services.colours, services.makelister, main);
 
-    // Apply recolours only a finished tree on display: never records a scan is still writing, nor the
-    // node-less records of an aborted scan.
     ScanValues& values = services.values;
     ColourRangeTable& colours = services.colours;
-    auto recolour = [main, &values, &colours] {
-        if (!hasfinishedtree(values))
-            return;
-        RecolourTree(values.scanroot, colours);
-        values.scanroot->stateimage = ColourOfSize(colours, values.scanroot->space);
-        main->refreshstateimages();
-    };
+    auto recolour = [main, &colours] { main->recolour(colours); };
     auto* colourranges = new TQVCRForm(colours, services.settings, services.feedback, recolour, help, main);
     auto* legend = new TQVHForm1(colours, main);
     auto* history = new TQVHForm2(main);

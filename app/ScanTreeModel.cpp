@@ -16,31 +16,20 @@ ScanTreeModel::ScanTreeModel(QObject* parent)
 void ScanTreeModel::build(dirrec* root, int W, const ColourRangeTable& table)
 {
     beginResetModel();
-    m_nodes.clear();
-    m_first.clear();
-    m_count.clear();
-    m_levelstart.clear();
+    m_children = {};
+    m_rowsmade = 0;
+    m_root = root;
     m_labelwidth = W;
-    if (root) {
-        m_nodes.push_back(root);
-        std::size_t levelend = 0;
-        for (std::size_t i = 0; i < m_nodes.size(); ++i) {
-            if (i == levelend) {
-                m_levelstart.push_back(static_cast<std::uint32_t>(i));
-                levelend = m_nodes.size();
-            }
-            dirrec* r = m_nodes[i];
-            r->treenode = static_cast<std::int32_t>(i);
-            r->stateimage = ColourOfSize(table, r->space);
-            m_first.push_back(static_cast<std::uint32_t>(m_nodes.size()));
-            std::uint32_t n = 0;
-            for (dirrec* c = r->child; c; c = c->next, ++n)
-                m_nodes.push_back(c);
-            m_count.push_back(n);
-        }
-        if (m_largestfirst)
-            arrangechildren();
-    }
+    RecolourTree(m_colours, table);
+    endResetModel();
+}
+
+void ScanTreeModel::clear()
+{
+    beginResetModel();
+    m_children = {};
+    m_rowsmade = 0;
+    m_root = nullptr;
     endResetModel();
 }
 
@@ -50,12 +39,45 @@ void ScanTreeModel::setclusters(std::uint32_t clustersize, std::int32_t whatifkb
     m_whatifkb = whatifkb;
 }
 
+void ScanTreeModel::refreshstateimages()
+{
+    // The discs are looked up when painted: a repaint is all a recolouring needs.
+    if (m_root)
+        emit discschanged();
+}
+
+void ScanTreeModel::arrange(std::vector<dirrec*>& rows, const dirrec* parent) const
+{
+    rows.clear();
+    for (dirrec* c = parent->child; c; c = c->next)
+        rows.push_back(c);
+    if (m_largestfirst)
+        std::stable_sort(
+            rows.begin(), rows.end(), [](const dirrec* a, const dirrec* b) { return a->space > b->space; });
+}
+
+const ScanTreeModel::Children& ScanTreeModel::childrenof(const dirrec* r, int row) const
+{
+    const auto [at, made] = m_children.try_emplace(r);
+    Children& children = at->second;
+    if (made) {
+        std::size_t n = 0;
+        for (const dirrec* c = r->child; c; c = c->next)
+            ++n;
+        children.rows.reserve(n);
+        arrange(children.rows, r);
+        children.row = row;
+        m_rowsmade += n;
+    }
+    return children;
+}
+
 void ScanTreeModel::setlargestfirst(bool on)
 {
     if (on == m_largestfirst)
         return;
     m_largestfirst = on;
-    if (m_nodes.empty())
+    if (!m_root)
         return;
     emit layoutAboutToBeChanged();
     // Every persistent index (expanded nodes, selection, current node) follows its record.
@@ -64,7 +86,17 @@ void ScanTreeModel::setlargestfirst(bool on)
     records.reserve(static_cast<std::size_t>(before.size()));
     for (const QModelIndex& index : before)
         records.push_back(record(index));
-    arrangechildren();
+    // Only the children laid out so far are re-ordered; the others are laid out in the new order when
+    // they are first shown.
+    for (auto& [parent, children] : m_children)
+        arrange(children.rows, parent);
+    for (auto& [parent, children] : m_children) {
+        for (std::size_t row = 0; row < children.rows.size(); ++row) {
+            const auto it = m_children.find(children.rows[row]);
+            if (it != m_children.end())
+                it->second.row = static_cast<int>(row);
+        }
+    }
     QModelIndexList after;
     after.reserve(before.size());
     for (const dirrec* r : records)
@@ -73,75 +105,36 @@ void ScanTreeModel::setlargestfirst(bool on)
     emit layoutChanged();
 }
 
-void ScanTreeModel::arrangechildren()
-{
-    // Each sibling block keeps its place in the layout; its nodes are rewritten from the record's child
-    // list (the name order) and, largest first, stably sorted by space. A node's first-child and count
-    // entries move with it, so the blocks of the levels below stay where they are.
-    struct Node
-    {
-        dirrec* r;
-        std::uint32_t first;
-        std::uint32_t count;
-    };
-    std::vector<Node> block;
-    for (std::size_t p = 0; p < m_nodes.size(); ++p) {
-        if (m_count[p] == 0)
-            continue;
-        block.clear();
-        for (dirrec* c = m_nodes[p]->child; c; c = c->next) {
-            const auto node = static_cast<std::uint32_t>(c->treenode);
-            block.push_back({ c, m_first[node], m_count[node] });
-        }
-        if (m_largestfirst)
-            std::stable_sort(
-                block.begin(), block.end(), [](const Node& a, const Node& b) { return a.r->space > b.r->space; });
-        std::uint32_t node = m_first[p];
-        for (const Node& n : block) {
-            m_nodes[node] = n.r;
-            m_first[node] = n.first;
-            m_count[node] = n.count;
-            n.r->treenode = static_cast<std::int32_t>(node);
-            ++node;
-        }
-    }
-}
-
-void ScanTreeModel::clear()
-{
-    beginResetModel();
-    m_nodes = {};
-    m_first = {};
-    m_count = {};
-    m_levelstart = {};
-    endResetModel();
-}
-
-void ScanTreeModel::refreshstateimages()
-{
-    if (m_nodes.empty())
-        return;
-    // One notice for the whole tree: a tree view answers each dataChanged range with a search through
-    // its rows, so one range per directory costs rows x directories. Nothing moves, so every persistent
-    // index (selection, expanded nodes) stays as it is.
-    emit layoutAboutToBeChanged();
-    emit layoutChanged();
-}
-
 dirrec* ScanTreeModel::record(const QModelIndex& index) const
 {
-    if (!index.isValid() || index.model() != this || index.internalId() >= m_nodes.size())
+    if (!m_root || !index.isValid() || index.model() != this)
         return nullptr;
-    return m_nodes[index.internalId()];
+    return static_cast<dirrec*>(index.internalPointer());
 }
 
 QModelIndex ScanTreeModel::indexof(const dirrec* r) const
 {
-    if (!r || r->treenode < 0 || static_cast<std::size_t>(r->treenode) >= m_nodes.size() || m_nodes[r->treenode] != r)
+    if (!r || !m_root)
         return {};
-    const std::uint32_t node = static_cast<std::uint32_t>(r->treenode);
-    const int row = node == 0 ? 0 : static_cast<int>(node - m_first[static_cast<std::uint32_t>(r->parent->treenode)]);
-    return createIndex(row, 0, static_cast<quintptr>(node));
+    std::vector<const dirrec*> chain;
+    for (const dirrec* at = r; at != m_root; at = at->parent) {
+        if (!at)
+            return {}; // not below the root shown
+        chain.push_back(at);
+    }
+    // Down from the root, each record's row among its parent's children.
+    const dirrec* parent = m_root;
+    int row = 0;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const std::vector<dirrec*>& rows = childrenof(parent, row).rows;
+        const auto own = m_children.find(*it);
+        if (own != m_children.end())
+            row = own->second.row;
+        else
+            row = static_cast<int>(std::find(rows.begin(), rows.end(), *it) - rows.begin());
+        parent = *it;
+    }
+    return createIndex(row, 0, const_cast<dirrec*>(r));
 }
 
 QModelIndex ScanTreeModel::index(int row, int column, const QModelIndex& parent) const
@@ -149,27 +142,37 @@ QModelIndex ScanTreeModel::index(int row, int column, const QModelIndex& parent)
     if (column != 0 || row < 0)
         return {};
     if (!parent.isValid())
-        return row == 0 && !m_nodes.empty() ? createIndex(0, 0, quintptr(0)) : QModelIndex();
-    const quintptr p = parent.internalId();
-    if (p >= m_nodes.size() || static_cast<std::uint32_t>(row) >= m_count[p])
+        return row == 0 && m_root ? createIndex(0, 0, m_root) : QModelIndex();
+    const dirrec* p = record(parent);
+    if (!p || parent.column() != 0)
         return {};
-    return createIndex(row, 0, static_cast<quintptr>(m_first[p] + static_cast<std::uint32_t>(row)));
+    const std::vector<dirrec*>& rows = childrenof(p, parent.row()).rows;
+    if (static_cast<std::size_t>(row) >= rows.size())
+        return {};
+    return createIndex(row, 0, rows[static_cast<std::size_t>(row)]);
 }
 
 QModelIndex ScanTreeModel::parent(const QModelIndex& child) const
 {
-    if (!child.isValid() || child.internalId() == 0 || child.internalId() >= m_nodes.size())
+    const dirrec* r = record(child);
+    if (!r || r == m_root || !r->parent)
         return {};
-    return indexof(m_nodes[child.internalId()]->parent);
+    dirrec* p = r->parent;
+    if (p == m_root)
+        return createIndex(0, 0, p);
+    // The child's index was made from its parent's children, so the parent's row is known.
+    const auto it = m_children.find(p);
+    return it != m_children.end() ? createIndex(it->second.row, 0, p) : indexof(p);
 }
 
 int ScanTreeModel::rowCount(const QModelIndex& parent) const
 {
     if (!parent.isValid())
-        return m_nodes.empty() ? 0 : 1;
-    if (parent.column() != 0 || parent.internalId() >= m_nodes.size())
+        return m_root ? 1 : 0;
+    const dirrec* p = record(parent);
+    if (!p || parent.column() != 0 || !p->child)
         return 0;
-    return static_cast<int>(m_count[parent.internalId()]);
+    return static_cast<int>(childrenof(p, parent.row()).rows.size());
 }
 
 int ScanTreeModel::columnCount(const QModelIndex&) const
@@ -179,13 +182,18 @@ int ScanTreeModel::columnCount(const QModelIndex&) const
 
 bool ScanTreeModel::hasChildren(const QModelIndex& parent) const
 {
-    return rowCount(parent) > 0;
+    if (!parent.isValid())
+        return m_root != nullptr;
+    const dirrec* p = record(parent);
+    return p && parent.column() == 0 && p->child;
 }
 
-int ScanTreeModel::level(std::uint32_t node) const
+int ScanTreeModel::level(const dirrec* r) const
 {
-    const auto it = std::upper_bound(m_levelstart.begin(), m_levelstart.end(), node);
-    return static_cast<int>(it - m_levelstart.begin()) - 1;
+    int n = 0;
+    for (; r && r != m_root; r = r->parent)
+        ++n;
+    return n;
 }
 
 QVariant ScanTreeModel::data(const QModelIndex& index, int role) const
@@ -196,13 +204,13 @@ QVariant ScanTreeModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return buildlabel(*r, 2 * level(static_cast<std::uint32_t>(index.internalId())), m_labelwidth);
+        return buildlabel(*r, 2 * level(r), m_labelwidth);
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
         return figurewords(*r, m_clustersize, m_whatifkb);
     case Qt::DecorationRole: {
-        const int state = r->stateimage >= 0 && r->stateimage <= 8 ? r->stateimage : 0;
-        return m_icons[state][r->kind == KindGroup ? 1 : 0];
+        const int state = m_colours.colourof(*r);
+        return m_icons[state >= 0 && state <= 8 ? state : 0][r->kind == KindGroup ? 1 : 0];
     }
     default:
         return {};
@@ -211,7 +219,12 @@ QVariant ScanTreeModel::data(const QModelIndex& index, int role) const
 
 Qt::ItemFlags ScanTreeModel::flags(const QModelIndex& index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    const dirrec* r = record(index);
+    if (!r)
+        return Qt::NoItemFlags;
+    // A group never has children: the view need not ask.
+    const Qt::ItemFlags leaf = r->kind == KindGroup ? Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | leaf;
 }
 
 } // namespace qv

@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <deque>
 #include <string>
 
 namespace qv {
@@ -77,10 +78,14 @@ QFont ScanTreeView::treefont()
 
 void ScanTreeView::setscanmodel(ScanTreeModel* model)
 {
+    if (m_model)
+        disconnect(m_model, &ScanTreeModel::discschanged, this, nullptr);
     m_model = model;
     setModel(model);
-    if (m_model)
+    if (m_model) {
         m_largestfirst->setChecked(m_model->largestfirst());
+        connect(m_model, &ScanTreeModel::discschanged, this, [this] { viewport()->update(); });
+    }
 }
 
 void ScanTreeView::copypath(const QModelIndex& index) const
@@ -106,6 +111,32 @@ void ScanTreeView::showroot()
         expand(root);
 }
 
+int ScanTreeView::expandbelow(const QModelIndex& index, int limit)
+{
+    if (!m_model || !index.isValid())
+        return 0;
+    // Each expand only notes the node while a relayout is pending; the one relayout comes at the end.
+    scheduleDelayedItemsLayout();
+    std::deque<QModelIndex> todo { index };
+    int shown = 0;
+    while (!todo.empty()) {
+        const QModelIndex at = todo.front();
+        todo.pop_front();
+        const int rows = m_model->rowCount(at);
+        if (shown + rows > limit && at != index)
+            break; // the node itself opens whatever its size, as it would by one expand
+        expand(at);
+        shown += rows;
+        for (int row = 0; row < rows; ++row) {
+            const QModelIndex child = m_model->index(row, 0, at);
+            if (m_model->hasChildren(child))
+                todo.push_back(child);
+        }
+    }
+    executeDelayedItemsLayout();
+    return shown;
+}
+
 bool ScanTreeView::viewportEvent(QEvent* event)
 {
     const bool dbl = event->type() == QEvent::MouseButtonDblClick;
@@ -123,6 +154,12 @@ void ScanTreeView::keyPressEvent(QKeyEvent* event)
     const QModelIndex current = currentIndex();
     const dirrec* r = m_model ? m_model->record(current) : nullptr;
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (event->key() == Qt::Key_Asterisk && current.isValid()) {
+        expandbelow(current);
+        scrollTo(current);
+        event->accept();
+        return;
+    }
     if (enter && plain && r && r->kind == KindGroup) {
         // As a double-click on the node: it is the selected node, and the detail list is placed by its row.
         selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);

@@ -14,11 +14,16 @@ class ScanTreeModel;
 // The main window's tree: read-only, uniform rows, a fixed-pitch font, and an indentation of exactly two
 // character advances, so that the figure columns of the labels of all levels line up. Keeps a light ground
 // (white base, black text) under any desktop palette. Remembers where the last mouse press in it was.
-// Its context menu (right button or the Menu key) offers "Largest First" and "Copy Path".
+// Its context menu (right button or the Menu key) offers "Largest First" and "Copy Path". "*" expands the
+// current node's subtree breadth first up to ExpandAllRows rows, so that it never freezes the window.
 class ScanTreeView : public QTreeView
 {
     Q_OBJECT
 public:
+    // The most rows "*" shows below a node: the nearest levels of the subtree open first, and the
+    // expansion stops at the first node whose children would pass the bound.
+    static constexpr int ExpandAllRows = 20000;
+
     explicit ScanTreeView(QWidget* parent = nullptr);
 
     // "Courier" at 13 pixels when that resolves to a fixed-pitch font, else the system's fixed font.
@@ -41,6 +46,9 @@ public:
     // Puts the node's path on the clipboard as display text: a directory's path, or for a file-type
     // group its pattern (the directory, "/" and the group's name).
     void copypath(const QModelIndex& index) const;
+    // What "*" does: expands index and then the nodes below it, breadth first, in one layout pass, until
+    // the rows shown below index would pass limit. Returns the number of rows shown below index.
+    int expandbelow(const QModelIndex& index, int limit = ExpandAllRows);
 
 signals:
     // A double-click anywhere in the tree, or Enter on a file-type group node, sent after the view has

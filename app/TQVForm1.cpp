@@ -8,6 +8,8 @@
 #include "NodeDecorations.h"
 #include "Placement.h"
 #include "RangePalette.h"
+#include "RecolourTree.h"
+#include "Scan.h"
 #include "ScanTreeModel.h"
 #include "ScanTreeView.h"
 #include "SettingsStore.h"
@@ -193,8 +195,12 @@ void TQVForm1::showstatus()
         m_status->setText(displaytext(*text));
 }
 
-void TQVForm1::refreshstateimages()
+void TQVForm1::recolour(const ColourRangeTable& table)
 {
+    // Never a tree a scan is still writing, nor an aborted scan's (its tree is empty).
+    if (!hasfinishedtree(m_services.values, m_model->root()))
+        return;
+    RecolourTree(m_model->colours(), table);
     m_model->refreshstateimages();
 }
 
@@ -319,14 +325,14 @@ void TQVForm1::emptytree()
     reporterrors(m_services.feedback, [&] { m_model->clear(); });
 }
 
-void TQVForm1::showtree()
+void TQVForm1::showtree(const ScanSummary& scan)
 {
     reporterrors(m_services.feedback, [&] {
         // "Scan Complete Preparing Display..." is on screen while the tree is built.
         showstatus();
         m_status->repaint();
-        m_model->setclusters(m_services.values.clustersize, m_services.values.whatifkb);
-        m_model->build(m_services.values.scanroot, m_services.values.labelwidth, m_services.colours);
+        m_model->setclusters(scan.clustersize, m_services.values.whatifkb);
+        m_model->build(m_services.values.scanroot, scan.labelwidth, m_services.colours);
         m_tree->showroot();
     });
 }

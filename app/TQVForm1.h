@@ -16,6 +16,7 @@ class QLabel;
 
 namespace qv {
 
+class ColourRangeTable;
 class ScanTreeModel;
 class ScanTreeView;
 class StopButton;
@@ -52,12 +53,13 @@ public:
 
     ScanTreeModel& treemodel() const { return *m_model; }
     ScanTreeView& treeview() const { return *m_tree; }
-    // Repaints the tree's discs after the records' stateimage fields were changed.
-    void refreshstateimages();
+    // Apply in the Colour Ranges dialog: a finished tree on display takes its discs from table from now
+    // on and is repainted; otherwise nothing changes. Constant time whatever the tree's size.
+    void recolour(const ColourRangeTable& table);
 
     // The scan's hand-overs (GUI thread).
     void emptytree() override;
-    void showtree() override;
+    void showtree(const ScanSummary& scan) override;
 
 signals:
     // The window has closed: the program ends.

@@ -1,9 +1,14 @@
 // quorvane-guibench: timings of the main window, on the offscreen platform unless QT_QPA_PLATFORM says
 // otherwise. Prints "name value unit" lines.
 //
-//   quorvane-guibench scan PATH       a whole scan of PATH through the main window: scan time, tree fill
+//   quorvane-guibench scan PATH [nostar]
+//                                     a whole scan of PATH through the main window: scan time, tree fill
 //                                     on the GUI thread, the longest pause of the event loop, expanding
-//                                     the largest node, peak memory
+//                                     the largest node, Largest First and back, "*" and collapse on the
+//                                     root (not with nostar), Apply in the Colour Ranges dialog, peak
+//                                     memory
+//   quorvane-guibench repeat PATH N   N scans of PATH in a row in one window: peak and current memory
+//                                     after each
 //   quorvane-guibench stop PATH N     N scans of PATH through the main window, each stopped with the Stop
 //                                     button at a random point of the walk: the time from the click to the
 //                                     stop's status text, to the scan thread's end, and to the window
@@ -21,20 +26,27 @@
 #include "ScanTreeModel.h"
 #include "ScanTreeView.h"
 #include "ScanValues.h"
+#include "TQVCRForm.h"
 #include "TQVForm1.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace qv;
@@ -59,9 +71,55 @@ double peakrssmb()
     return usage.ru_maxrss / 1024.0;
 }
 
+// CPU time the calling thread has used: unlike the wall time between two passes of the event loop it
+// leaves out the time the thread waited for a core.
+double threadcpums()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double rssmb()
+{
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
 void print(const char* name, double value, const char* unit)
 {
     std::printf("%-28s %12.1f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// The records of a scan, counted along their links.
+long countrecords(const dirrec* root)
+{
+    long n = 0;
+    const dirrec* r = root;
+    while (r) {
+        ++n;
+        if (r->child) {
+            r = r->child;
+            continue;
+        }
+        while (r && r != root && !r->next)
+            r = r->parent;
+        r = r && r != root ? r->next : nullptr;
+    }
+    return n;
+}
+
+// Milliseconds that work takes, with the events it posts handled and the tree repainted.
+double timed(ScanTreeView& view, const std::function<void()>& work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    QCoreApplication::processEvents();
+    view.viewport()->repaint();
+    return clock.nsecsElapsed() / 1e6;
 }
 
 // Times expanding the node at index and laying out and painting its rows.
@@ -106,7 +164,7 @@ struct Program
         Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } });
 };
 
-int scan(const std::string& path)
+int scan(const std::string& path, bool star)
 {
     Program program;
     ScanValues& values = program.values;
@@ -117,18 +175,37 @@ int scan(const std::string& path)
     QElapsedTimer fill;
     double fillms = 0;
     QObject::connect(&main->treemodel(), &QAbstractItemModel::modelAboutToBeReset, [&] { fill.start(); });
-    QObject::connect(&main->treemodel(), &QAbstractItemModel::modelReset, [&] { fillms = fill.nsecsElapsed() / 1e6; });
+    bool filled = false; // since the probe's last pass
+    QObject::connect(&main->treemodel(), &QAbstractItemModel::modelReset, [&] {
+        fillms = fill.nsecsElapsed() / 1e6;
+        filled = true;
+    });
 
     // Runs one scan; with probe, a zero timer runs once per event-loop pass and the longest gap between
     // two runs is the longest time the window did not react (the probe itself keeps the GUI thread busy,
     // so the scan is timed in a run without it).
+    double longestat = 0; // when the longest gap ended, ms into the scan
+    double longestcpu = 0; // the most CPU time the GUI thread used between two passes: its own work
+    double fillgap = 0; // the longest gap around a tree fill (the emptying and the filling)
     auto run = [&](bool probe, double& longest) {
         QElapsedTimer clock;
         QElapsedTimer sincelast;
+        double cpulast = threadcpums();
         QTimer loop;
         loop.setInterval(probe ? 0 : 5);
         QObject::connect(&loop, &QTimer::timeout, [&] {
-            longest = std::max(longest, sincelast.nsecsElapsed() / 1e6);
+            const double gap = sincelast.nsecsElapsed() / 1e6;
+            const double cpu = threadcpums();
+            if (probe)
+                longestcpu = std::max(longestcpu, cpu - cpulast);
+            cpulast = cpu;
+            if (probe && filled)
+                fillgap = std::max(fillgap, gap);
+            filled = false;
+            if (gap > longest) {
+                longest = gap;
+                longestat = clock.nsecsElapsed() / 1e6;
+            }
             sincelast.start();
             if (!main->scanrunning())
                 QCoreApplication::quit();
@@ -145,15 +222,64 @@ int scan(const std::string& path)
     double longest = 0;
     run(true, longest);
 
-    print("records", static_cast<double>(main->treemodel().nodecount()), "");
+    print("records", static_cast<double>(countrecords(values.scanroot)), "");
     print("scan through window", scanms, "ms");
     print("tree fill (GUI thread)", fillms, "ms");
     print("longest event-loop gap", longest, "ms");
-    const QModelIndex wide = widest(main->treemodel());
-    print("largest node's children", main->treemodel().rowCount(wide), "");
-    print("expand it", expandms(main->treeview(), wide), "ms");
+    print("  ending at", longestat, "ms into the scan");
+    print("gap around the tree fill", fillgap, "ms");
+    print("longest GUI-thread run (CPU)", longestcpu, "ms");
+    print("peak RSS after scans", peakrssmb(), "MB");
+    ScanTreeModel& model = main->treemodel();
+    ScanTreeView& view = main->treeview();
+    const QModelIndex wide = widest(model);
+    print("largest node's children", model.rowCount(wide), "");
+    print("expand it", expandms(view, wide), "ms");
+    view.setCurrentIndex(model.index(model.rowCount(wide) / 2, 0, wide));
+    print("largest first", timed(view, [&] { view.largestfirstaction()->trigger(); }), "ms");
+    print("name order again", timed(view, [&] { view.largestfirstaction()->trigger(); }), "ms");
+    // Apply in the Colour Ranges dialog, with every band in another colour.
+    ColourRangeTable::Ranges ranges = program.colours.ranges();
+    for (ColourRange& r : ranges)
+        r.colour = static_cast<std::int8_t>(9 - r.colour);
+    program.colours.setranges(ranges);
+    main->windows().colourranges.open(main->geometry());
+    auto* apply = main->windows().colourranges.findChild<QPushButton*>(QStringLiteral("QVCRFapplyBtn"));
+    if (apply)
+        print("Apply (recolour)", timed(view, [&] { apply->click(); }), "ms");
+    // "*" on the root, then collapsing the root.
+    const QModelIndex root = model.index(0, 0);
+    view.setCurrentIndex(root);
+    if (star) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Asterisk, Qt::NoModifier, QStringLiteral("*"));
+        print("expand all (*) on root", timed(view, [&] { QApplication::sendEvent(&view, &key); }), "ms");
+        print("nodes laid out", static_cast<double>(model.nodecount()), "");
+        print("collapse root", timed(view, [&] { view.collapse(root); }), "ms");
+    }
     print("peak RSS", peakrssmb(), "MB");
     std::printf("status: %s\n", qPrintable(main->statustext()));
+    return 0;
+}
+
+// N whole scans of path in a row through one window.
+int repeat(const std::string& path, int rounds)
+{
+    Program program;
+    TQVForm1* main = program.main.get();
+    main->show();
+    for (int i = 1; i <= rounds; ++i) {
+        QTimer loop;
+        loop.setInterval(5);
+        QObject::connect(&loop, &QTimer::timeout, [&] {
+            if (!main->scanrunning())
+                QCoreApplication::quit();
+        });
+        main->selectscan(path);
+        loop.start();
+        QApplication::exec();
+        std::printf("scan %d: peak RSS %.1f MB, RSS now %.1f MB\n", i, peakrssmb(), rssmb());
+        std::fflush(stdout);
+    }
     return 0;
 }
 
@@ -277,7 +403,7 @@ int tree(long n, long wide)
     view.viewport()->repaint();
     const double fillms = clock.nsecsElapsed() / 1e6;
 
-    print("records", static_cast<double>(model.nodecount()), "");
+    print("records", static_cast<double>(countrecords(root)), "");
     print("tree fill + first paint", fillms, "ms");
     print("expand node of children", model.rowCount(model.indexof(big)), "");
     print("expand it", expandms(view, model.indexof(big)), "ms");
@@ -309,12 +435,14 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "scan" && argc == 3)
-        return scan(argv[2]);
+    if (mode == "scan" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "nostar")))
+        return scan(argv[2], argc == 3);
+    if (mode == "repeat" && argc == 4)
+        return repeat(argv[2], std::atoi(argv[3]));
     if (mode == "stop" && argc == 4)
         return stop(argv[2], std::atoi(argv[3]));
     if (mode == "tree" && argc == 4)
         return tree(std::atol(argv[2]), std::atol(argv[3]));
-    std::fprintf(stderr, "usage: quorvane-guibench scan PATH | stop PATH N | tree N WIDE\n");
+    std::fprintf(stderr, "usage: quorvane-guibench scan PATH [nostar] | repeat PATH N | stop PATH N | tree N WIDE\n");
     return 2;
 }

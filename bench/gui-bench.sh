@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Measures the main window: a whole scan through the window against quorvane-scan on the same trees,
-# the tree fill on the GUI thread, the longest event-loop pause during a scan, expanding a node of
-# 100,000 children, and peak memory. Runs on the offscreen platform; no display needed.
+# Measures the main window: a whole scan through the window against quorvane-scan on the same trees
+# (taking turns), the tree fill on the GUI thread, the longest event-loop pause during a scan, expanding
+# the largest node, Largest First and back, Apply, "*" and collapse on the root, peak memory, and five
+# scans in a row in one window. Runs on the offscreen platform; no display needed.
 #   bench/gui-bench.sh [TREE...]     default: a made-up tree under /tmp, and /usr
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,10 +40,9 @@ for tree in "${trees[@]}"; do
     for i in 1 2 3; do
         /usr/bin/time -f "quorvane-scan: %e s, peak RSS %M KB" build/tools/quorvane-scan "$tree" 2>&1 >/dev/null \
             | tail -1
-    done
-    for i in 1 2 3; do
         build/bench/quorvane-guibench scan "$tree" 2>/dev/null
     done
+    build/bench/quorvane-guibench repeat "$tree" 5 2>/dev/null
 done
 echo "== made-up tree in memory: 1,000,000 records, one node of 100,000 children"
 build/bench/quorvane-guibench tree 1000000 100000 2>/dev/null

@@ -126,15 +126,13 @@ void QVMakeTree::body()
     if (!scan.completed)
         return;
 
-    v.maxdepth = scan.maxdepth;
-    v.labelwidth = scan.labelwidth;
     m_services.sink.status("Scan Complete Preparing Display...");
     // A stop while the completion text shows still leaves the tree view empty: the flag is tested again
     // on the GUI thread, where the stop button sets it.
     bool shown = false;
     if (!ongui([&] {
             if (v.scanabort == 0) {
-                m_services.display.showtree();
+                m_services.display.showtree(scan);
                 shown = true;
             }
         })

@@ -13,6 +13,7 @@ namespace qv {
 
 class DirLister;
 class VolumeQuery;
+struct ScanSummary;
 
 // The two steps of a scan that touch the main window. Both run on the GUI thread while the scan thread
 // waits for them, so they may read and write the records freely.
@@ -22,8 +23,9 @@ public:
     virtual ~ScanDisplay() = default;
     // Removes every node of the tree view. The records the nodes show are released right after.
     virtual void emptytree() = 0;
-    // Fills the tree view from values.scanroot, which is summed and has its labelwidth.
-    virtual void showtree() = 0;
+    // Shows the tree of values.scanroot, which is summed; scan says how it was scanned (cluster size,
+    // label width). Must take constant time whatever the tree's size: the scan thread waits for it.
+    virtual void showtree(const ScanSummary& scan) = 0;
 };
 
 // What one scan works with. Everything referred to must outlive the thread.

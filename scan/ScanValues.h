@@ -12,15 +12,15 @@ namespace qv {
 // The scan-wide values one program instance shares between the GUI thread and the scan thread.
 // The flags and whatifkb are atomics: the GUI thread writes them while the scan thread reads them.
 // The records are written by the scan thread only while scaninprogress is set, and read by the GUI
-// thread only while it is clear (or inside a synchronous hand-over from the scan thread).
+// thread while it is clear, inside a synchronous hand-over from the scan thread, or while the tree shows
+// them (from showtree until emptytree: a scan releases the previous records only after emptytree). What
+// the tree shows of a scan (label width, cluster size) goes to the window with the scan's summary.
 struct ScanValues
 {
     RecordArena arena; // owns every record of the current scan
     dirrec* scanroot = nullptr;
-    std::uint32_t clustersize = 4096;
+    std::uint32_t clustersize = 4096; // of the scanned volume; the detail list rounds by it
     std::atomic<std::int32_t> whatifkb { 4 };
-    std::int32_t maxdepth = 0;
-    std::int32_t labelwidth = 32;
     std::string scanpath;
     std::atomic<std::int32_t> scaninprogress { 0 };
     std::atomic<std::int32_t> scanabort { 0 };

@@ -463,7 +463,7 @@ TEST(MainWindowScan, SelectScansAndShowsTheLabelledTree)
         const dirrec* c = m.record(child);
         names << QString::fromUtf8(c->name().data(), c->namelen);
         EXPECT_EQ(m.data(child).toString(), buildlabel(*c, 2, 32));
-        EXPECT_EQ(c->stateimage, ColourOfSize(p.colours, c->space));
+        EXPECT_EQ(m.stateimage(*c), ColourOfSize(p.colours, c->space));
     }
     EXPECT_EQ(names, (QStringList { "a", "*.", "*.C" }));
     // Below a: its one group, two levels down.
@@ -531,10 +531,10 @@ TEST(MainWindowScan, ScanOfARealDirectoryTree)
     std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& at, int level) {
         const dirrec* r = m.record(at);
         labels << QString(2 * level, QLatin1Char(' ')) + m.data(at).toString();
-        EXPECT_EQ(m.data(at).toString(), buildlabel(*r, 2 * level, p.values.labelwidth));
-        EXPECT_EQ(r->stateimage, ColourOfSize(p.colours, r->space));
+        EXPECT_EQ(m.data(at).toString(), buildlabel(*r, 2 * level, m.labelwidth()));
+        EXPECT_EQ(m.stateimage(*r), ColourOfSize(p.colours, r->space));
         const QIcon shown = m.data(at, Qt::DecorationRole).value<QIcon>();
-        const QIcon& expected = icons[r->stateimage][r->kind == KindGroup ? 1 : 0];
+        const QIcon& expected = icons[m.stateimage(*r)][r->kind == KindGroup ? 1 : 0];
         for (const QIcon::Mode mode : { QIcon::Normal, QIcon::Selected })
             EXPECT_EQ(
                 shown.pixmap(QSize(32, 16), 1.0, mode).toImage(), expected.pixmap(QSize(32, 16), 1.0, mode).toImage());
@@ -720,6 +720,40 @@ TEST(MainWindowTree, DoubleClickOpensTheDetailListOnlyForAFileTypeGroup)
     const int row = c.centre(other).y();
     EXPECT_NE(row, at.y());
     EXPECT_EQ(bounds(&detail).topLeft(), QPoint(main.left() + main.width() / 2, main.top() + row + 60));
+}
+
+TEST(MainWindowTree, ApplyRecoloursTheShownTreeAndOKAloneDoesNot)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    const ScanTreeModel& m = p.model();
+    const dirrec* group = m.record(m.index(0, 0, m.index(0, 0, m.index(0, 0))));
+    ASSERT_NE(group, nullptr);
+    const std::int8_t before = ColourOfSize(ColourRangeTable(), group->space);
+    ASSERT_EQ(m.stateimage(*group), before);
+
+    // A changed table (as OK leaves it) shows only after Apply, on every node, the root's included.
+    ColourRangeTable::Ranges ranges = p.colours.ranges();
+    for (ColourRange& r : ranges)
+        r.colour = static_cast<std::int8_t>(9 - r.colour);
+    p.colours.setranges(ranges);
+    EXPECT_EQ(m.stateimage(*group), before);
+    p.action("ColoursRanges1")->trigger();
+    QTest::mouseClick(p.windows().colourranges.findChild<QPushButton*>("QVCRFapplyBtn"), Qt::LeftButton);
+    EXPECT_EQ(m.stateimage(*group), 9 - before);
+    EXPECT_EQ(m.stateimage(*p.values.scanroot), 9 - ColourOfSize(ColourRangeTable(), p.values.scanroot->space));
+
+    // After a stopped scan the tree stays empty; Apply still commits.
+    ASSERT_TRUE(p.heldscan());
+    QTest::mouseClick(p.stop(), Qt::LeftButton);
+    p.files.release();
+    ASSERT_TRUE(p.scanned());
+    p.action("ColoursRanges1")->trigger();
+    QTest::mouseClick(p.windows().colourranges.findChild<QPushButton*>("QVCRFapplyBtn"), Qt::LeftButton);
+    EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_TRUE(p.feedback.errors.isEmpty());
 }
 
 TEST(MainWindowClose, SavesTheGeometryAsIntegersAndNeverTheWhatIfSize)

@@ -99,7 +99,7 @@ TEST(ScanTreeModel, ShowsEveryRecordInListOrderWithItsLabel)
     const int nodes = checknodes(model, model.index(0, 0), t.root, 0, labelwidth(t.maxdepth));
     EXPECT_EQ(nodes, 16);
     EXPECT_EQ(model.nodecount(), 16u);
-    EXPECT_EQ(t.root->treenode, 0);
+    EXPECT_EQ(model.indexof(t.root), model.index(0, 0));
     EXPECT_EQ(model.index(1, 0), QModelIndex());
     EXPECT_EQ(model.index(0, 1), QModelIndex());
     EXPECT_EQ(model.index(4, 0, model.index(0, 0)), QModelIndex());
@@ -125,10 +125,10 @@ TEST(ScanTreeModel, StateImageOfEveryNodeComesFromItsSpace)
     const ColourRangeTable table;
     model.build(t.root, 32, table);
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(groups[i]->stateimage, cases[i].colour) << cases[i].space;
-        EXPECT_EQ(groups[i]->parent->stateimage, cases[i].colour) << cases[i].space;
+        EXPECT_EQ(model.stateimage(*groups[i]), cases[i].colour) << cases[i].space;
+        EXPECT_EQ(model.stateimage(*groups[i]->parent), cases[i].colour) << cases[i].space;
     }
-    EXPECT_EQ(t.root->stateimage, 8);
+    EXPECT_EQ(model.stateimage(*t.root), 8);
 
     // Colours follow the table given to build: every band coloured 5.
     ColourRangeTable red;
@@ -138,7 +138,7 @@ TEST(ScanTreeModel, StateImageOfEveryNodeComesFromItsSpace)
     red.setranges(ranges);
     model.build(t.root, 32, red);
     for (dirrec* g : groups)
-        EXPECT_EQ(g->stateimage, 5);
+        EXPECT_EQ(model.stateimage(*g), 5);
 }
 
 TEST(ScanTreeModel, DecorationIsTheNodesStateImageBesideItsKindsImage)
@@ -155,16 +155,22 @@ TEST(ScanTreeModel, DecorationIsTheNodesStateImageBesideItsKindsImage)
     EXPECT_EQ(icon(d).cacheKey(), icons[1][0].cacheKey());
     EXPECT_EQ(icon(g).cacheKey(), icons[2][1].cacheKey());
 
-    // A recolouring writes stateimage and asks for a repaint; the decoration follows.
-    QSignalSpy changed(&model, &QAbstractItemModel::layoutChanged);
+    // A recolouring changes the shown table and asks for a repaint; the decoration follows.
+    QSignalSpy changed(&model, &ScanTreeModel::discschanged);
+    QSignalSpy moved(&model, &QAbstractItemModel::layoutChanged);
     const QPersistentModelIndex kept = model.indexof(g);
-    g->stateimage = 6;
-    d->stateimage = 0;
+    ColourRangeTable six;
+    ColourRangeTable::Ranges ranges = six.ranges();
+    for (ColourRange& r : ranges)
+        r.colour = 6;
+    six.setranges(ranges);
+    RecolourTree(model.colours(), six);
     model.refreshstateimages();
     EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(moved.count(), 0);
     EXPECT_EQ(kept, model.indexof(g)); // nothing moved
     EXPECT_EQ(icon(g).cacheKey(), icons[6][1].cacheKey());
-    EXPECT_EQ(icon(d).cacheKey(), icons[0][0].cacheKey());
+    EXPECT_EQ(icon(d).cacheKey(), icons[6][0].cacheKey());
 }
 
 TEST(ScanTreeModel, RepaintingTheDiscsKeepsExpandedNodesAndTheSelection)
@@ -300,6 +306,75 @@ TEST(ScanTreeModel, LargestFirstReordersTheViewOnly)
     EXPECT_EQ(childnames(model, model.index(0, 0), 1), names);
     EXPECT_EQ(childnames(model, model.indexof(b), 2), (QStringList { "*.M", "*.S", "*.T" }));
     EXPECT_TRUE(view.isExpanded(model.indexof(b)));
+}
+
+TEST(ScanTreeModel, LaysOutOnlyTheChildrenOfNodesAViewOpens)
+{
+    Records t;
+    dirrec* a = t.dir(t.root, "a");
+    dirrec* big = t.dir(a, "big");
+    t.file(big, "*.S", 10);
+    t.file(big, "*.L", 300);
+    t.file(t.root, "*.TXT", 5);
+    t.sum();
+    ScanTreeModel model;
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(t.root, 32, ColourRangeTable());
+    EXPECT_EQ(model.nodecount(), 1u);
+    view.showroot();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.nodecount(), 3u); // the root and its two children
+    // Largest first re-orders what is laid out; a node opened later comes in that order.
+    model.setlargestfirst(true);
+    EXPECT_EQ(model.nodecount(), 3u);
+    view.expand(model.indexof(a));
+    view.expand(model.indexof(big));
+    EXPECT_EQ(childnames(model, model.indexof(big), 3), (QStringList { "*.L", "*.S" }));
+    EXPECT_EQ(model.nodecount(), 6u);
+}
+
+TEST(ScanTreeView, StarExpandsTheSubtreeBreadthFirstWithinItsBound)
+{
+    // Three directories of three directories of two groups: 3 + 9 + 18 rows below the root.
+    Records t;
+    for (const char* n : { "a", "b", "c" }) {
+        dirrec* d = t.dir(t.root, n);
+        for (const char* m : { "x", "y", "z" }) {
+            dirrec* e = t.dir(d, m);
+            t.file(e, "*.A", 1);
+            t.file(e, "*.B", 2);
+        }
+    }
+    t.sum();
+    ScanTreeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ScanTreeView view;
+    view.setscanmodel(&model);
+    model.build(t.root, 32, ColourRangeTable());
+    const QModelIndex root = model.index(0, 0);
+    auto expanded = [&] {
+        int n = 0;
+        for (const dirrec* d = t.root->child; d; d = d->next)
+            for (const dirrec* e = d->child; e; e = e->next)
+                n += view.isExpanded(model.indexof(e));
+        return n;
+    };
+    // The node itself opens whatever the bound; then the root's 3, a's, b's and c's 3 each (12), and at
+    // 14 rows one x of 2.
+    EXPECT_EQ(view.expandbelow(root, 1), 3);
+    EXPECT_TRUE(view.isExpanded(root));
+    EXPECT_FALSE(view.isExpanded(model.indexof(t.root->child)));
+    EXPECT_EQ(view.expandbelow(root, 14), 14);
+    EXPECT_TRUE(view.isExpanded(model.indexof(t.root->child->next->next)));
+    EXPECT_EQ(expanded(), 1);
+    // "*" on the current node: the whole subtree fits.
+    view.collapse(root);
+    view.setCurrentIndex(root);
+    QTest::keyClick(&view, Qt::Key_Asterisk);
+    EXPECT_TRUE(view.isExpanded(root));
+    EXPECT_EQ(expanded(), 9);
+    EXPECT_EQ(view.expandbelow(root), 30);
 }
 
 TEST(FigureWords, TheFourFiguresInWords)

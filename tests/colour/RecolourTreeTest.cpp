@@ -16,13 +16,6 @@ using namespace qv;
 
 namespace {
 
-void numbernodes(dirrec* r, int& next)
-{
-    r->treenode = next++;
-    for (dirrec* c = r->child; c; c = c->next)
-        numbernodes(c, next);
-}
-
 std::vector<dirrec*> allbelow(dirrec* r)
 {
     std::vector<dirrec*> out;
@@ -60,26 +53,24 @@ protected:
         file("mid/deeper/c.bin", 10241); // 12288
         file("mid/deeper/deepest/huge.iso", 5000000000LL);
         file("top.log", 300000);
-        // Scanned at 2048-byte clusters, rolled up, and every record given a node, as the tree building does.
+        // Scanned at 2048-byte clusters and rolled up, as a finished scan is.
         PosixDirLister lister;
         root = walk.run(lister, tmp.path().toStdString(), 2048);
         int maxdepth = 0;
         rollup(root, 0, maxdepth);
-        int next = 0;
-        numbernodes(root, next);
     }
 };
 
-TEST_F(RecolourTreeTest, EveryRecordBelowGetsTheColourOfItsSpace)
+TEST_F(RecolourTreeTest, EveryRecordGetsTheColourOfItsSpace)
 {
     ColourRangeTable table;
-    root->stateimage = 0;
-    RecolourTree(root, table);
-    EXPECT_EQ(root->stateimage, 0) << "the caller colours the root itself";
-    const auto records = allbelow(root);
+    TreeColours shown;
+    RecolourTree(shown, table);
+    auto records = allbelow(root);
     ASSERT_EQ(records.size(), 10u); // five directories, five groups
+    records.push_back(root);
     for (const dirrec* r : records)
-        EXPECT_EQ(r->stateimage, ColourOfSize(table, r->space)) << r->name();
+        EXPECT_EQ(shown.colourof(*r), ColourOfSize(table, r->space)) << r->name();
 
     const auto find = [&](dirrec* parent, std::string_view name) {
         for (dirrec* c = parent->child; c; c = c->next)
@@ -91,94 +82,55 @@ TEST_F(RecolourTreeTest, EveryRecordBelowGetsTheColourOfItsSpace)
     dirrec* small = find(root, "small");
     EXPECT_EQ(small->bytes, 9100);
     EXPECT_EQ(small->space, 12288);
-    EXPECT_EQ(small->stateimage, 2); // coloured by its space, not by its bytes (yellow)
-    EXPECT_EQ(find(find(root, "mid"), "*.DAT")->stateimage, 1); // exactly 10240: yellow
+    EXPECT_EQ(shown.colourof(*small), 2); // coloured by its space, not by its bytes (yellow)
+    EXPECT_EQ(shown.colourof(*find(find(root, "mid"), "*.DAT")), 1); // exactly 10240: yellow
     dirrec* deeper = find(find(root, "mid"), "deeper");
-    EXPECT_EQ(find(deeper, "*.BIN")->stateimage, 2); // past 10240: cyan
-    EXPECT_EQ(find(find(deeper, "deepest"), "*.ISO")->stateimage, 7); // 5,000,000,000: grey
-    EXPECT_EQ(find(root, "empty")->stateimage, 1);
+    EXPECT_EQ(shown.colourof(*find(deeper, "*.BIN")), 2); // past 10240: cyan
+    EXPECT_EQ(shown.colourof(*find(find(deeper, "deepest"), "*.ISO")), 7); // 5,000,000,000: grey
+    EXPECT_EQ(shown.colourof(*find(root, "empty")), 1);
 }
 
-TEST_F(RecolourTreeTest, NewTableRecoloursAndRecordsWithoutNodesStayAsTheyAre)
+TEST_F(RecolourTreeTest, ANewTableRecoloursOnlyWhenApplied)
 {
     ColourRangeTable table;
-    RecolourTree(root, table);
+    TreeColours shown;
+    RecolourTree(shown, table);
     auto ranges = ColourRangeTable::defaults();
     for (auto& r : ranges)
         r.colour = static_cast<std::int8_t>(9 - r.colour); // every band in another colour
     table.setranges(ranges);
-    dirrec* nonode = root->child; // "empty", a directory sorting first
-    nonode->treenode = -1;
-    nonode->stateimage = 0;
-    RecolourTree(root, table);
-    EXPECT_EQ(nonode->stateimage, 0);
-    for (const dirrec* r : allbelow(root)) {
-        if (r != nonode) {
-            EXPECT_EQ(r->stateimage, 9 - ColourOfSize(ColourRangeTable(), r->space)) << r->name();
-        }
-    }
-}
-
-TEST_F(RecolourTreeTest, SubtreeOnlyAndEmptyRecords)
-{
-    ColourRangeTable table;
-    dirrec* mid = root->child->next; // "mid"
-    ASSERT_EQ(mid->name(), "mid");
-    RecolourTree(mid, table);
-    for (const dirrec* r : allbelow(root)) {
-        bool inmid = false;
-        for (const dirrec* p = r->parent; p; p = p->parent)
-            inmid = inmid || p == mid;
-        EXPECT_EQ(r->stateimage != 0, inmid) << r->name();
-    }
-    RecolourTree(nullptr, table); // nothing to do
-    dirrec* leaf = arena.make("alone", KindDirectory);
-    RecolourTree(leaf, table);
-    EXPECT_EQ(leaf->stateimage, 0);
-}
-
-TEST(RecolourDeep, AMillionNodesDeepWithoutRecursion)
-{
-    RecordArena arena;
-    dirrec* root = arena.make("/", KindDirectory);
-    dirrec* at = root;
-    for (int i = 0; i < 1000000; ++i) {
-        dirrec* c = arena.make("d", KindDirectory);
-        c->parent = at;
-        c->treenode = i;
-        c->space = i % 2 ? 20000000000.0 : 0;
-        at->child = c;
-        at = c;
-    }
-    ColourRangeTable table;
-    RecolourTree(root, table);
-    EXPECT_EQ(at->stateimage, 8); // the millionth: black
-    EXPECT_EQ(at->parent->stateimage, 1);
+    // Changed but not applied (OK in the dialog): the shown tree keeps its colours.
+    for (const dirrec* r : allbelow(root))
+        EXPECT_EQ(shown.colourof(*r), ColourOfSize(ColourRangeTable(), r->space)) << r->name();
+    RecolourTree(shown, table);
+    for (const dirrec* r : allbelow(root))
+        EXPECT_EQ(shown.colourof(*r), 9 - ColourOfSize(ColourRangeTable(), r->space)) << r->name();
 }
 
 TEST(FinishedTree, OnlyAFinishedScanOnDisplay)
 {
     RecordArena arena;
     dirrec* root = arena.make("/data", KindDirectory);
+    dirrec* earlier = arena.make("/old", KindDirectory);
     const struct
     {
         bool hasroot;
-        int treenode;
+        dirrec* shown;
         int running;
         bool finished;
     } cases[] = {
-        { false, -1, 0, false }, // before the first scan
-        { true, -1, 0, false }, // aborted: its records have no nodes
-        { true, 0, 1, false }, // a scan is running
-        { true, -1, 1, false },
-        { true, 0, 0, true },
+        { false, nullptr, 0, false }, // before the first scan
+        { true, nullptr, 0, false }, // aborted: the tree stays empty
+        { true, root, 1, false }, // a scan is running
+        { true, nullptr, 1, false },
+        { true, earlier, 0, false }, // the tree still shows another scan's root
+        { true, root, 0, true },
     };
     for (const auto& c : cases) {
         ScanValues values;
-        root->treenode = c.treenode;
         values.scanroot = c.hasroot ? root : nullptr;
         values.scaninprogress = c.running;
-        EXPECT_EQ(hasfinishedtree(values), c.finished) << c.hasroot << c.treenode << c.running;
+        EXPECT_EQ(hasfinishedtree(values, c.shown), c.finished) << c.hasroot << (c.shown != nullptr) << c.running;
     }
 }
 
