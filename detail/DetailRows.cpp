@@ -24,7 +24,7 @@ bool ingroup(std::string_view name, std::string_view group)
 }
 
 // displaytext() with a short cut for the common plain ASCII name.
-QString caption(std::string_view name)
+QString displaycaption(std::string_view name)
 {
     for (const char c : name)
         if (c < 0x20 || c > 0x7E)
@@ -71,6 +71,52 @@ QString DetailRow::modifiedtext() const
     return qv::modifiedtext(mtime);
 }
 
+DetailRow& DetailRows::add(std::string_view name)
+{
+    DetailRow& row = m_rows.emplace_back();
+    row.nameat = m_names.size();
+    row.namelength = name.size();
+    m_names.append(name);
+    return row;
+}
+
+QString DetailRows::caption(const DetailRow& row) const
+{
+    if (row.edited) {
+        const auto edit = m_captions.find(row.nameat);
+        if (edit != m_captions.end())
+            return edit->second;
+    }
+    return displaycaption(name(row));
+}
+
+void DetailRows::setcaption(std::size_t i, const QString& caption)
+{
+    m_rows[i].edited = true;
+    m_captions[m_rows[i].nameat] = caption;
+}
+
+void DetailRows::permute(std::vector<std::uint32_t> order)
+{
+    // Follows each cycle of the permutation once; a place done is marked by order[k] == k.
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        const DetailRow first = m_rows[start];
+        std::size_t at = start;
+        for (;;) {
+            const std::size_t from = order[at];
+            order[at] = static_cast<std::uint32_t>(at);
+            if (from == start) {
+                m_rows[at] = first;
+                break;
+            }
+            m_rows[at] = m_rows[from];
+            at = from;
+        }
+    }
+}
+
 std::string groupdirectory(const dirrec& group)
 {
     return group.parent ? recordpath(*group.parent) : std::string();
@@ -94,9 +140,9 @@ std::string DetailRequest::pattern() const
     return joinpath(dir, group);
 }
 
-std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag)
+DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag)
 {
-    std::vector<DetailRow> rows;
+    DetailRows rows;
     const std::string pattern = request.pattern();
     const std::unique_ptr<DirListing> listing = lister.openbelow(request.root, request.dir);
     if (!listing) {
@@ -116,16 +162,14 @@ std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& liste
             nametoolong(diag, pattern, entry.name);
             continue;
         }
-        DetailRow& row = rows.emplace_back();
-        row.name.assign(entry.name);
-        row.caption = caption(entry.name);
+        DetailRow& row = rows.add(entry.name);
         row.size = entry.size;
         const double ondisc = ondiscsize(entry);
         row.space = clusterround(ondisc, cluster);
         row.whatif = clusterround(ondisc, whatifcluster);
         row.mtime = entry.mtime;
         row.stateimage = ColourOfSize(request.params.table, row.space);
-        names.add(row.caption);
+        names.add(entry.name);
     }
     if (!matched)
         cantopen(diag, pattern); // what a listing by the pattern says when nothing matches it
@@ -133,7 +177,7 @@ std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& liste
     return rows;
 }
 
-std::vector<DetailRow> detailrows(const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag)
+DetailRows detailrows(const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag)
 {
     return detailrows(DetailRequest::of(group, params), lister, diag);
 }

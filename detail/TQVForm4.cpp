@@ -66,15 +66,15 @@ void TQVForm4::fill(const dirrec& group)
     DetailRequest request = DetailRequest::of(group, { m_values.clustersize, m_values.whatifkb.load(), m_table });
     m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
     // The old rows are freed on the worker: a big list takes a while to free.
-    auto old = std::make_shared<std::vector<DetailRow>>(m_model->takerows());
+    auto old = std::make_shared<DetailRows>(m_model->takerows());
     m_list->viewport()->setCursor(Qt::BusyCursor);
-    m_fill.start<std::vector<DetailRow>>(
+    m_fill.start<DetailRows>(
         [old = std::move(old), request = std::move(request), listers = m_listers]() mutable {
             old.reset();
             const std::unique_ptr<DirLister> lister = listers();
             return detailrows(request, *lister);
         },
-        [this](std::vector<DetailRow>& rows) {
+        [this](DetailRows& rows) {
             m_list->header()->setSortIndicator(-1, Qt::AscendingOrder); // a click meanwhile sorted no rows of these
             m_list->setUpdatesEnabled(false);
             m_model->setrows(std::move(rows));
