@@ -51,10 +51,7 @@ DetailRows DetailModel::takerows()
 
 void DetailModel::rank()
 {
-    NameOrder names;
-    for (const DetailRow& row : m_rows)
-        names.add(m_rows.caption(row));
-    const std::vector<std::uint32_t> order = names.order(m_rows);
+    const MappedArray<std::uint32_t> order = nameorder(m_rows);
     for (std::size_t i = 0; i < order.size(); ++i)
         m_rows[order[i]].rank = static_cast<std::uint32_t>(i);
     m_ranked = true;
@@ -87,7 +84,8 @@ void DetailModel::sort(int column, Qt::SortOrder order)
         std::uint32_t rank;
         std::uint32_t row;
     };
-    std::vector<Entry> entries(m_rows.size());
+    MappedArray<Entry> entries;
+    entries.resize(m_rows.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
         entries[i] = { key(m_rows[i]), m_rows[i].rank, static_cast<std::uint32_t>(i) };
     const auto less = [](const Entry& x, const Entry& y) { return x.key != y.key ? x.key < y.key : x.rank < y.rank; };
@@ -95,13 +93,14 @@ void DetailModel::sort(int column, Qt::SortOrder order)
         std::sort(entries.begin(), entries.end(), less);
     else
         std::sort(entries.begin(), entries.end(), [&](const Entry& x, const Entry& y) { return less(y, x); });
-    std::vector<std::uint32_t> sorted(entries.size()); // old row numbers in the new order
+    MappedArray<std::uint32_t> sorted; // old row numbers in the new order
+    sorted.resize(entries.size());
     std::vector<int> moved(entries.size()); // new row number of each old one
     for (std::size_t i = 0; i < entries.size(); ++i) {
         sorted[i] = entries[i].row;
         moved[entries[i].row] = static_cast<int>(i);
     }
-    entries = {};
+    entries.clear();
     m_rows.permute(std::move(sorted));
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;

@@ -73,10 +73,10 @@ QString DetailRow::modifiedtext() const
 
 DetailRow& DetailRows::add(std::string_view name)
 {
-    DetailRow& row = m_rows.emplace_back();
+    DetailRow& row = m_rows.push_back({});
     row.nameat = m_names.size();
     row.namelength = name.size();
-    m_names.append(name);
+    m_names.append(name.data(), name.size());
     return row;
 }
 
@@ -96,7 +96,7 @@ void DetailRows::setcaption(std::size_t i, const QString& caption)
     m_captions[m_rows[i].nameat] = caption;
 }
 
-void DetailRows::permute(std::vector<std::uint32_t> order)
+void DetailRows::permute(MappedArray<std::uint32_t> order)
 {
     // Follows each cycle of the permutation once; a place done is marked by order[k] == k.
     for (std::size_t start = 0; start < order.size(); ++start) {
@@ -151,7 +151,6 @@ DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE
     }
     const double cluster = request.params.clustersize;
     const double whatifcluster = request.params.whatifkb * 1024.0;
-    NameOrder names;
     bool matched = false; // a file of the group is there, listed or too long
     DirEntry entry;
     while (listing->next(entry)) {
@@ -169,11 +168,10 @@ DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE
         row.whatif = clusterround(ondisc, whatifcluster);
         row.mtime = entry.mtime;
         row.stateimage = ColourOfSize(request.params.table, row.space);
-        names.add(entry.name);
     }
     if (!matched)
         cantopen(diag, pattern); // what a listing by the pattern says when nothing matches it
-    sortrows(rows, names);
+    sortrows(rows);
     return rows;
 }
 

@@ -84,6 +84,15 @@ void TQVForm4::fill(const dirrec& group)
         });
 }
 
+void TQVForm4::closeEvent(QCloseEvent* event)
+{
+    m_fill.cancel();
+    m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_model->takerows(); // a few large blocks: freed at once
+    m_list->viewport()->unsetCursor();
+    QWidget::closeEvent(event);
+}
+
 void TQVForm4::open(const dirrec& group, const QRect& mainbounds, int pressy)
 {
     fill(group);
