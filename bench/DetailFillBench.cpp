@@ -1,6 +1,6 @@
 // Fills the detail list with the files of one group in one big directory and times it.
 //
-//   quorvane-detailbench [COUNT] [DIR]
+//   quorvane-detailbench [--fills N] [COUNT] [DIR]
 //   quorvane-detailbench --watch SECONDS DIR
 //
 // Makes COUNT empty files (default 200,000) named like "Word123456.txt" in mixed case under DIR (default a
@@ -9,6 +9,7 @@
 // fill, the longest the event loop went without turning while a fill was read on its worker, and the
 // process's peak and current resident memory after each fill and after the list is closed. Then times
 // the rows alone (listing, rows, sort) and the model's reset. COUNT 0 uses the files already in DIR.
+// With --fills, fills the list N times instead of six and stops after them.
 //
 // With --watch, fills the list once with the group *.TXT of DIR (for example on a FUSE mount whose daemon
 // is stopped), runs the event loop for SECONDS and prints its longest pause and whether the rows came.
@@ -145,9 +146,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc == 4 && std::string(argv[1]) == "--watch")
         return watch(std::atof(argv[2]), argv[3]);
-    const int count = argc > 1 ? std::atoi(argv[1]) : 200000;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const bool fillsonly = args.size() > 1 && args[0] == "--fills";
+    const int fills = fillsonly ? std::max(1, std::atoi(args[1].c_str())) : 6;
+    const std::size_t first = fillsonly ? 2 : 0; // COUNT, then DIR
+    const int count = args.size() > first ? std::atoi(args[first].c_str()) : 200000;
     QTemporaryDir tmp;
-    const std::string dir = argc > 2 ? argv[2] : tmp.path().toStdString();
+    const std::string dir = args.size() > first + 1 ? args[first + 1] : tmp.path().toStdString();
 
     QElapsedTimer t;
     t.start();
@@ -184,7 +189,7 @@ int main(int argc, char** argv)
     });
     std::vector<double> times;
     std::printf("before the first fill: peak %.0f MB, now %.0f MB\n", memorymb("VmHWM"), memorymb("VmRSS"));
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < fills; ++i) {
         counter.paints = 0;
         QSignalSpy filled(&form, &TQVForm4::filled);
         t.restart();
@@ -205,6 +210,11 @@ int main(int argc, char** argv)
             memorymb("VmRSS"));
         std::fflush(stdout);
         times.push_back(painted);
+    }
+    if (fillsonly) {
+        std::sort(times.begin(), times.end());
+        std::printf("fill with repaint: median %.0f ms of %d\n", times[times.size() / 2], fills);
+        return 0;
     }
     t.restart();
     form.close();

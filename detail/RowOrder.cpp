@@ -9,6 +9,7 @@
 #include <string>
 #include <unicode/ucol.h>
 #include <unicode/uiter.h>
+#include <vector>
 
 namespace qv {
 namespace {
@@ -45,9 +46,13 @@ public:
     std::uint64_t operator()(const DetailRow& row, std::size_t depth)
     {
         const std::string_view name = m_rows.name(row);
-        if (!row.edited && std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c <= 0x7E; })) {
-            m_text.assign(name.begin(), name.end()); // displaytext() changes nothing in printable ASCII
-        } else {
+        bool plain = !row.edited; // displaytext() changes nothing in printable ASCII
+        m_text.resize(name.size());
+        for (std::size_t i = 0; plain && i < name.size(); ++i) {
+            plain = name[i] >= 0x20 && name[i] <= 0x7E;
+            m_text[i] = static_cast<char16_t>(name[i]);
+        }
+        if (!plain) {
             const QString caption = m_rows.caption(row);
             m_text.assign(reinterpret_cast<const char16_t*>(caption.utf16()), static_cast<std::size_t>(caption.size()));
         }
@@ -55,7 +60,8 @@ public:
         UCharIterator text;
         uiter_setString(&text, reinterpret_cast<const UChar*>(m_text.data()), static_cast<std::int32_t>(m_text.size()));
         std::uint32_t state[2] = { 0, 0 };
-        m_key.resize(depth + 8);
+        if (m_key.size() < depth + 8)
+            m_key.resize(depth + 8);
         UErrorCode status = U_ZERO_ERROR;
         const std::int32_t made = ucol_nextSortKeyPart(
             m_collator.get(), &text, state, m_key.data(), static_cast<std::int32_t>(depth + 8), &status);
@@ -71,7 +77,7 @@ private:
     const DetailRows& m_rows;
     std::unique_ptr<UCollator, CloseCollator> m_collator;
     std::u16string m_text;
-    std::basic_string<std::uint8_t> m_key;
+    std::vector<std::uint8_t> m_key;
 };
 
 // Sorts [begin, end), whose sortchunk fields hold their key bytes from depth on, by their whole keys, and
