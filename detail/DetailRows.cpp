@@ -71,6 +71,8 @@ QString DetailRow::modifiedtext() const
     return qv::modifiedtext(mtime);
 }
 
+static_assert(sizeof(DetailRow) == 48, "a row a file: keep it compact");
+
 DetailRow& DetailRows::add(std::string_view name)
 {
     DetailRow& row = m_rows.push_back({});
@@ -144,7 +146,7 @@ DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE
 {
     DetailRows rows;
     const std::string pattern = request.pattern();
-    const std::unique_ptr<DirListing> listing = lister.openbelow(request.root, request.dir);
+    std::unique_ptr<DirListing> listing = lister.openbelow(request.root, request.dir);
     if (!listing) {
         cantopen(diag, pattern);
         return rows;
@@ -169,6 +171,7 @@ DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE
         row.mtime = entry.mtime;
         row.stateimage = ColourOfSize(request.params.table, row.space);
     }
+    listing.reset(); // its names go before the sort's keys come
     if (!matched)
         cantopen(diag, pattern); // what a listing by the pattern says when nothing matches it
     sortrows(rows);

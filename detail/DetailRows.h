@@ -16,7 +16,7 @@ namespace qv {
 
 class DirLister;
 
-// One file of a file-type group as the detail list shows it, 56 bytes: its name is kept in the name bytes
+// One file of a file-type group as the detail list shows it, 48 bytes: its name is kept in the name bytes
 // of the rows it belongs to (DetailRows), and its texts are made when they are shown. Figures are bytes.
 struct DetailRow
 {
@@ -26,7 +26,6 @@ struct DetailRow
     std::int64_t mtime = 0; // seconds since the epoch, or UnknownTime
     std::uint64_t nameat : 48 = 0; // the name's first byte in DetailRows' name bytes; also the row's identity
     std::uint64_t namelength : 16 = 0; // names longer than a path can be are never rows
-    std::uint64_t sortchunk = 0; // while the rows are put in name order: eight bytes of the name's key
     std::uint32_t rank = 0; // place in the name order, kept by the list while it sorts by other columns
     std::int8_t stateimage = 0; // colour number of space
     bool edited = false; // the user edited its caption in the list
@@ -38,7 +37,7 @@ struct DetailRow
 };
 
 // The rows of one fill: the compact rows, and one buffer that holds all their names. Copying or sorting rows
-// moves 56 bytes a file and never a string; both arrays give their memory back when the rows go.
+// moves 48 bytes a file and never a string; both arrays give their memory back when the rows go.
 class DetailRows
 {
 public:

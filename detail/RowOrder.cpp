@@ -4,12 +4,11 @@
 
 #include <QCollator>
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <unicode/ucol.h>
-#include <unicode/uiter.h>
-#include <vector>
 
 namespace qv {
 namespace {
@@ -19,85 +18,113 @@ struct CloseCollator
     void operator()(UCollator* c) const { ucol_close(c); }
 };
 
-// Eight-byte pieces of the collation keys that the program's English QCollator, which is built on ICU,
-// gives the rows' captions.
-class KeyChunks
+// The collation keys that the program's English QCollator, which is built on ICU, gives the rows'
+// captions: made once a row, one after the other in one buffer, each with its closing zero.
+class NameKeys
 {
 public:
-    explicit KeyChunks(const DetailRows& rows)
+    explicit NameKeys(const DetailRows& rows)
         : m_rows(rows)
     {
         const QCollator english = englishcollator();
         UErrorCode status = U_ZERO_ERROR;
-        m_collator.reset(ucol_open(english.locale().name().toLatin1().constData(), &status));
+        std::unique_ptr<UCollator, CloseCollator> collator(
+            ucol_open(english.locale().name().toLatin1().constData(), &status));
         if (U_FAILURE(status))
             throw std::runtime_error("no collator for the name order");
-        UCollator* c = m_collator.get();
+        UCollator* c = collator.get();
         ucol_setAttribute(c, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
         ucol_setAttribute(c, UCOL_STRENGTH,
             english.caseSensitivity() == Qt::CaseSensitive ? UCOL_DEFAULT_STRENGTH : UCOL_SECONDARY, &status);
         ucol_setAttribute(c, UCOL_NUMERIC_COLLATION, english.numericMode() ? UCOL_ON : UCOL_OFF, &status);
         ucol_setAttribute(
             c, UCOL_ALTERNATE_HANDLING, english.ignorePunctuation() ? UCOL_SHIFTED : UCOL_NON_IGNORABLE, &status);
+
+        m_keyat.reserve(rows.size() + 1);
+        m_keyat.push_back(0);
+        std::u16string text;
+        for (const DetailRow& row : rows) {
+            const std::string_view name = rows.name(row);
+            bool plain = !row.edited; // displaytext() changes nothing in printable ASCII
+            text.resize(name.size());
+            for (std::size_t i = 0; plain && i < name.size(); ++i) {
+                plain = name[i] >= 0x20 && name[i] <= 0x7E;
+                text[i] = static_cast<char16_t>(name[i]);
+            }
+            if (!plain) {
+                const QString caption = rows.caption(row);
+                text.assign(
+                    reinterpret_cast<const char16_t*>(caption.utf16()), static_cast<std::size_t>(caption.size()));
+            }
+            add(c, text);
+        }
     }
 
-    // Bytes depth to depth + 7 of the key of row's caption, big-endian. A key holds no zero byte, so the
-    // zeros read past its end order it before every longer key that starts the same.
-    std::uint64_t operator()(const DetailRow& row, std::size_t depth)
+    // Bytes depth to depth + 7 of row's key, big-endian. Past its end a key reads as zeros, below every
+    // byte of a key but its closing zero.
+    std::uint64_t chunk(std::uint32_t row, std::size_t depth) const
     {
-        const std::string_view name = m_rows.name(row);
-        bool plain = !row.edited; // displaytext() changes nothing in printable ASCII
-        m_text.resize(name.size());
-        for (std::size_t i = 0; plain && i < name.size(); ++i) {
-            plain = name[i] >= 0x20 && name[i] <= 0x7E;
-            m_text[i] = static_cast<char16_t>(name[i]);
+        const std::size_t length = keylength(row);
+        const std::uint8_t* key = m_keys.data() + m_keyat[row];
+        std::uint64_t c = 0;
+        if (depth + 8 <= length) {
+            std::memcpy(&c, key + depth, 8);
+            return __builtin_bswap64(c);
         }
-        if (!plain) {
-            const QString caption = m_rows.caption(row);
-            m_text.assign(reinterpret_cast<const char16_t*>(caption.utf16()), static_cast<std::size_t>(caption.size()));
-        }
-        // Each call makes the key from its start and stops after the bytes asked for.
-        UCharIterator text;
-        uiter_setString(&text, reinterpret_cast<const UChar*>(m_text.data()), static_cast<std::int32_t>(m_text.size()));
-        std::uint32_t state[2] = { 0, 0 };
-        if (m_key.size() < depth + 8)
-            m_key.resize(depth + 8);
-        UErrorCode status = U_ZERO_ERROR;
-        const std::int32_t made = ucol_nextSortKeyPart(
-            m_collator.get(), &text, state, m_key.data(), static_cast<std::int32_t>(depth + 8), &status);
-        std::uint64_t chunk = 0;
         for (std::size_t i = depth; i < depth + 8; ++i)
-            chunk = (chunk << 8) | (U_SUCCESS(status) && static_cast<std::int32_t>(i) < made ? m_key[i] : 0);
-        return chunk;
+            c = (c << 8) | (i < length ? key[i] : 0);
+        return c;
     }
-
+    std::size_t keylength(std::uint32_t row) const { return m_keyat[row + 1] - m_keyat[row]; }
     const DetailRows& rows() const { return m_rows; }
 
 private:
+    void add(UCollator* c, const std::u16string& text)
+    {
+        const std::size_t at = m_keys.size();
+        std::size_t room = 16 + 2 * text.size();
+        for (;;) {
+            m_keys.resize(at + room);
+            const std::int32_t size = ucol_getSortKey(c, reinterpret_cast<const UChar*>(text.data()),
+                static_cast<std::int32_t>(text.size()), m_keys.data() + at, static_cast<std::int32_t>(room));
+            if (size > 0 && static_cast<std::size_t>(size) <= room) {
+                m_keys.resize(at + static_cast<std::size_t>(size));
+                break;
+            }
+            room = size > 0 ? static_cast<std::size_t>(size) : 2 * room;
+        }
+        m_keyat.push_back(m_keys.size());
+    }
+
     const DetailRows& m_rows;
-    std::unique_ptr<UCollator, CloseCollator> m_collator;
-    std::u16string m_text;
-    std::vector<std::uint8_t> m_key;
+    MappedArray<std::uint8_t> m_keys;
+    MappedArray<std::uint64_t> m_keyat; // where each row's key starts, and one past the last
 };
 
-// Sorts [begin, end), whose sortchunk fields hold their key bytes from depth on, by their whole keys, and
-// rows with equal keys by their raw names. row(e) is the row an element stands for.
-template <typename T, typename Row>
-void sortfrom(T* begin, T* end, std::size_t depth, KeyChunks& chunks, const Row& row)
+// A row being sorted: eight bytes of its key, from the depth reached, as one number.
+struct Entry
 {
-    std::sort(begin, end, [](const T& a, const T& b) { return a.sortchunk < b.sortchunk; });
-    for (T* run = begin; run != end;) {
-        T* next = run + 1;
-        while (next != end && next->sortchunk == run->sortchunk)
+    std::uint64_t chunk;
+    std::uint32_t row;
+};
+
+// Sorts [begin, end), whose chunks hold their keys' bytes from depth on, by their whole keys, and rows
+// with equal keys by their raw names.
+void sortfrom(Entry* begin, Entry* end, std::size_t depth, const NameKeys& keys)
+{
+    std::sort(begin, end, [](const Entry& a, const Entry& b) { return a.chunk < b.chunk; });
+    for (Entry* run = begin; run != end;) {
+        Entry* next = run + 1;
+        while (next != end && next->chunk == run->chunk)
             ++next;
         if (next - run > 1) {
-            if ((run->sortchunk & 0xFF) == 0) { // the keys ended in these bytes: they are equal
+            if (keys.keylength(run->row) <= depth + 8) { // the keys ended in these bytes: they are equal
                 std::sort(run, next,
-                    [&](const T& a, const T& b) { return chunks.rows().name(row(a)) < chunks.rows().name(row(b)); });
+                    [&](const Entry& a, const Entry& b) { return keys.rows().name(a.row) < keys.rows().name(b.row); });
             } else {
-                for (T* e = run; e != next; ++e)
-                    e->sortchunk = chunks(row(*e), depth + 8);
-                sortfrom(run, next, depth + 8, chunks, row);
+                for (Entry* e = run; e != next; ++e)
+                    e->chunk = keys.chunk(e->row, depth + 8);
+                sortfrom(run, next, depth + 8, keys);
             }
         }
         run = next;
@@ -108,26 +135,19 @@ void sortfrom(T* begin, T* end, std::size_t depth, KeyChunks& chunks, const Row&
 
 void sortrows(DetailRows& rows)
 {
-    KeyChunks chunks(rows);
-    for (DetailRow& r : rows)
-        r.sortchunk = chunks(r, 0);
-    sortfrom(rows.begin(), rows.end(), 0, chunks, [](const DetailRow& r) -> const DetailRow& { return r; });
+    rows.permute(nameorder(rows));
 }
 
 MappedArray<std::uint32_t> nameorder(const DetailRows& rows)
 {
-    struct Entry
-    {
-        std::uint64_t sortchunk;
-        std::uint32_t row;
-    };
-    KeyChunks chunks(rows);
     MappedArray<Entry> entries;
-    entries.resize(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        entries[i] = { chunks(rows[i], 0), static_cast<std::uint32_t>(i) };
-    sortfrom(
-        entries.begin(), entries.end(), 0, chunks, [&](const Entry& e) -> const DetailRow& { return rows[e.row]; });
+    {
+        const NameKeys keys(rows);
+        entries.resize(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            entries[i] = { keys.chunk(static_cast<std::uint32_t>(i), 0), static_cast<std::uint32_t>(i) };
+        sortfrom(entries.begin(), entries.end(), 0, keys);
+    }
     MappedArray<std::uint32_t> order;
     order.resize(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i)

@@ -9,10 +9,10 @@ namespace qv {
 // locale. Rows whose captions collate equal are ordered by their raw names. The order is that of the
 // program's English collator (englishcollator()).
 //
-// The rows are sorted in place by their collation keys eight bytes at a time, as whole numbers: first by
-// the keys' first eight bytes, then each run of rows equal so far by the next eight, and so on. A row's
-// eight bytes are made when they are needed and kept in the row, so sorting takes no memory beside the
-// rows, and most keys are never made beyond the bytes that tell them apart.
+// Each row's collation key is made once, into one buffer, and the rows are ordered by their keys eight
+// bytes at a time, as whole numbers: first by the keys' first eight bytes, then each run of rows equal
+// so far by the next eight, and so on. What is sorted is a 16-byte entry a row (those eight bytes and the
+// row's index), never the rows themselves, which then move into place once.
 
 // Puts rows in name order of their captions, in place.
 void sortrows(DetailRows& rows);
