@@ -65,7 +65,7 @@ void TQVForm4::fill(const dirrec& group)
     // size and the colour table may change, while it reads.
     DetailRequest request = DetailRequest::of(group, { m_values.clustersize, m_values.whatifkb.load(), m_table });
     m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
-    // The old rows are freed on the worker: a big list takes a while to free.
+    // The old rows are freed on the worker, before the new ones are made.
     auto old = std::make_shared<DetailRows>(m_model->takerows());
     m_list->viewport()->setCursor(Qt::BusyCursor);
     m_fill.start<DetailRows>(
