@@ -1,13 +1,15 @@
 // Fills the detail list with the files of one group in one big directory and times it.
 //
-//   quorvane-detailbench [COUNT] [DIR]
+//   quorvane-detailbench [--fills N] [COUNT] [DIR]
 //   quorvane-detailbench --watch SECONDS DIR
 //
 // Makes COUNT empty files (default 200,000) named like "Word123456.txt" in mixed case under DIR (default a
 // new directory in the temporary directory, removed afterwards), then fills the shown detail list with
 // the group *.TXT six times. Prints the time of each step, how often the list's viewport was painted per
-// fill, and the longest the event loop went without turning while a fill was read on its worker. COUNT 0
-// uses the files already in DIR.
+// fill, the longest the event loop went without turning while a fill was read on its worker, and the
+// process's peak and current resident memory after each fill and after the list is closed. Then times
+// the rows alone (listing, rows, sort) and the model's reset. COUNT 0 uses the files already in DIR.
+// With --fills, fills the list N times instead of six and stops after them.
 //
 // With --watch, fills the list once with the group *.TXT of DIR (for example on a FUSE mount whose daemon
 // is stopped), runs the event loop for SECONDS and prints its longest pause and whether the rows came.
@@ -30,6 +32,8 @@
 #include <QTreeView>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -66,6 +70,22 @@ bool makefiles(const std::string& dir, int count)
         ::close(fd);
     }
     return true;
+}
+
+// A "VmHWM" (peak) or "VmRSS" (current) figure of /proc/self/status, in MB.
+double memorymb(const char* field)
+{
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return -1;
+    char line[256];
+    double kb = -1;
+    const std::size_t n = std::strlen(field);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, field, n) == 0 && line[n] == ':')
+            kb = std::atof(line + n + 1);
+    std::fclose(f);
+    return kb / 1024;
 }
 
 double ms(const QElapsedTimer& t)
@@ -126,9 +146,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc == 4 && std::string(argv[1]) == "--watch")
         return watch(std::atof(argv[2]), argv[3]);
-    const int count = argc > 1 ? std::atoi(argv[1]) : 200000;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const bool fillsonly = args.size() > 1 && args[0] == "--fills";
+    const int fills = fillsonly ? std::max(1, std::atoi(args[1].c_str())) : 6;
+    const std::size_t first = fillsonly ? 2 : 0; // COUNT, then DIR
+    const int count = args.size() > first ? std::atoi(args[first].c_str()) : 200000;
     QTemporaryDir tmp;
-    const std::string dir = argc > 2 ? argv[2] : tmp.path().toStdString();
+    const std::string dir = args.size() > first + 1 ? args[first + 1] : tmp.path().toStdString();
 
     QElapsedTimer t;
     t.start();
@@ -142,17 +166,6 @@ int main(int argc, char** argv)
     ColourRangeTable table;
     Group g(dir);
     dirrec* group = g.group;
-
-    // The rows alone: listing, statx, row making and sorting.
-    for (int i = 0; i < 3; ++i) {
-        PosixDirLister lister;
-        t.restart();
-        auto rows = detailrows(*group, lister, { values.clustersize, values.whatifkb, table });
-        const double rowstime = ms(t);
-        t.restart();
-        sortrows(rows); // sorting again: the sort's share
-        std::printf("rows: %zu rows in %.0f ms, of which sorting about %.0f ms\n", rows.size(), rowstime, ms(t));
-    }
 
     TQVForm4 form(values, table, [] { return std::make_unique<PosixDirLister>(); });
     form.show();
@@ -175,7 +188,8 @@ int main(int argc, char** argv)
         beat.restart();
     });
     std::vector<double> times;
-    for (int i = 0; i < 6; ++i) {
+    std::printf("before the first fill: peak %.0f MB, now %.0f MB\n", memorymb("VmHWM"), memorymb("VmRSS"));
+    for (int i = 0; i < fills; ++i) {
         counter.paints = 0;
         QSignalSpy filled(&form, &TQVForm4::filled);
         t.restart();
@@ -191,10 +205,34 @@ int main(int argc, char** argv)
         QApplication::processEvents(); // the repaint the rows asked for
         const double painted = ms(t);
         std::printf("fill %d: %d rows, in fill() %.0f ms, rows shown after %.0f ms, with the repaint %.0f ms, "
-                    "%d paint(s), longest event-loop pause meanwhile %.0f ms\n",
-            i + 1, list->model()->rowCount(), call, ready, painted, counter.paints, longest);
+                    "%d paint(s), longest event-loop pause meanwhile %.0f ms, peak %.0f MB, now %.0f MB\n",
+            i + 1, list->model()->rowCount(), call, ready, painted, counter.paints, longest, memorymb("VmHWM"),
+            memorymb("VmRSS"));
+        std::fflush(stdout);
         times.push_back(painted);
     }
+    if (fillsonly) {
+        std::sort(times.begin(), times.end());
+        std::printf("fill with repaint: median %.0f ms of %d\n", times[times.size() / 2], fills);
+        return 0;
+    }
+    t.restart();
+    form.close();
+    QApplication::processEvents();
+    std::printf("closed in %.0f ms: %d rows, now %.0f MB\n", ms(t), list->model()->rowCount(), memorymb("VmRSS"));
+    form.show();
+
+    // The rows alone: listing, statx, row making and sorting.
+    for (int i = 0; i < 3; ++i) {
+        PosixDirLister lister;
+        t.restart();
+        auto rows = detailrows(*group, lister, { values.clustersize, values.whatifkb, table });
+        const double rowstime = ms(t);
+        t.restart();
+        sortrows(rows); // sorting again: the sort's share
+        std::printf("rows: %zu rows in %.0f ms, of which sorting about %.0f ms\n", rows.size(), rowstime, ms(t));
+    }
+
     // The model's share: replacing 200,000 rows by as many (the old ones freed) and the repaint.
     for (int i = 0; i < 3; ++i) {
         PosixDirLister lister;

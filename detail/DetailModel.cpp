@@ -3,7 +3,6 @@
 #include "RowOrder.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace qv {
 namespace {
@@ -31,7 +30,7 @@ DetailModel::DetailModel(const QList<QIcon>& images, QObject* parent)
 {
 }
 
-void DetailModel::setrows(std::vector<DetailRow> rows)
+void DetailModel::setrows(DetailRows rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
@@ -41,21 +40,18 @@ void DetailModel::setrows(std::vector<DetailRow> rows)
     endResetModel();
 }
 
-std::vector<DetailRow> DetailModel::takerows()
+DetailRows DetailModel::takerows()
 {
     beginResetModel();
-    std::vector<DetailRow> rows = std::move(m_rows);
-    m_rows.clear();
+    DetailRows rows = std::move(m_rows);
+    m_rows = {};
     endResetModel();
     return rows;
 }
 
 void DetailModel::rank()
 {
-    NameOrder names;
-    for (const DetailRow& row : m_rows)
-        names.add(row.caption);
-    const std::vector<std::size_t> order = names.order(m_rows);
+    const MappedArray<std::uint32_t> order = nameorder(m_rows);
     for (std::size_t i = 0; i < order.size(); ++i)
         m_rows[order[i]].rank = static_cast<std::uint32_t>(i);
     m_ranked = true;
@@ -81,22 +77,31 @@ void DetailModel::sort(int column, Qt::SortOrder order)
         }
         return 0.0; // names: the rank alone
     };
-    std::vector<std::size_t> sorted(m_rows.size()); // old row numbers in the new order
-    std::iota(sorted.begin(), sorted.end(), std::size_t(0));
-    std::sort(sorted.begin(), sorted.end(), [&](std::size_t a, std::size_t b) {
-        const DetailRow& x = m_rows[order == Qt::AscendingOrder ? a : b];
-        const DetailRow& y = m_rows[order == Qt::AscendingOrder ? b : a];
-        const double kx = key(x), ky = key(y);
-        return kx != ky ? kx < ky : x.rank < y.rank;
-    });
-    std::vector<DetailRow> rows;
-    rows.reserve(m_rows.size());
-    std::vector<int> moved(m_rows.size()); // new row number of each old one
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        rows.push_back(std::move(m_rows[sorted[i]]));
-        moved[sorted[i]] = static_cast<int>(i);
+    // Sorted as small self-contained entries, then the rows are moved into place once.
+    struct Entry
+    {
+        double key;
+        std::uint32_t rank;
+        std::uint32_t row;
+    };
+    MappedArray<Entry> entries;
+    entries.resize(m_rows.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i] = { key(m_rows[i]), m_rows[i].rank, static_cast<std::uint32_t>(i) };
+    const auto less = [](const Entry& x, const Entry& y) { return x.key != y.key ? x.key < y.key : x.rank < y.rank; };
+    if (order == Qt::AscendingOrder)
+        std::sort(entries.begin(), entries.end(), less);
+    else
+        std::sort(entries.begin(), entries.end(), [&](const Entry& x, const Entry& y) { return less(y, x); });
+    MappedArray<std::uint32_t> sorted; // old row numbers in the new order
+    sorted.resize(entries.size());
+    std::vector<int> moved(entries.size()); // new row number of each old one
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        sorted[i] = entries[i].row;
+        moved[entries[i].row] = static_cast<int>(i);
     }
-    m_rows = std::move(rows);
+    entries.clear();
+    m_rows.permute(std::move(sorted));
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
@@ -127,7 +132,7 @@ QVariant DetailModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole:
         switch (column) {
         case NameColumn:
-            return row.caption;
+            return m_rows.caption(row);
         case SizeColumn:
             return row.sizetext();
         case SpaceColumn:
@@ -154,7 +159,7 @@ bool DetailModel::setData(const QModelIndex& index, const QVariant& value, int r
 {
     if (!index.isValid() || index.column() != NameColumn || role != Qt::EditRole || index.row() >= rowCount())
         return false;
-    m_rows[static_cast<std::size_t>(index.row())].caption = value.toString();
+    m_rows.setcaption(static_cast<std::size_t>(index.row()), value.toString());
     m_ranked = false;
     emit dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });
     return true;

@@ -25,10 +25,10 @@ public:
     explicit DetailModel(const QList<QIcon>& images, QObject* parent = nullptr);
 
     // Replaces every row in one reset; rows come in name order, as detailrows() gives them.
-    void setrows(std::vector<DetailRow> rows);
+    void setrows(DetailRows rows);
     // Removes every row in one reset and hands them out (to be freed where it costs the window nothing).
-    std::vector<DetailRow> takerows();
-    const std::vector<DetailRow>& rows() const { return m_rows; }
+    DetailRows takerows();
+    const DetailRows& rows() const { return m_rows; }
 
     // Orders the rows by a column: names in the list's name order (as edited captions now read), sizes by
     // their bytes, times by their time; rows equal there in name order. Descending reverses it all.
@@ -48,7 +48,7 @@ public:
 private:
     void rank();
 
-    std::vector<DetailRow> m_rows;
+    DetailRows m_rows;
     bool m_ranked = true; // every row's rank is its place in the name order of the captions shown
     QList<QIcon> m_images; // QVImageList2a
 };

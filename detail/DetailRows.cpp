@@ -14,7 +14,7 @@ namespace qv {
 namespace {
 
 // displaytext() with a short cut for the common plain ASCII name.
-QString caption(std::string_view name)
+QString displaycaption(std::string_view name)
 {
     for (const char c : name)
         if (c < 0x20 || c > 0x7E)
@@ -61,6 +61,54 @@ QString DetailRow::modifiedtext() const
     return qv::modifiedtext(mtime);
 }
 
+static_assert(sizeof(DetailRow) == 48, "a row a file: keep it compact");
+
+DetailRow& DetailRows::add(std::string_view name)
+{
+    DetailRow& row = m_rows.push_back({});
+    row.nameat = m_names.size();
+    row.namelength = name.size();
+    m_names.append(name.data(), name.size());
+    return row;
+}
+
+QString DetailRows::caption(const DetailRow& row) const
+{
+    if (row.edited) {
+        const auto edit = m_captions.find(row.nameat);
+        if (edit != m_captions.end())
+            return edit->second;
+    }
+    return displaycaption(name(row));
+}
+
+void DetailRows::setcaption(std::size_t i, const QString& caption)
+{
+    m_rows[i].edited = true;
+    m_captions[m_rows[i].nameat] = caption;
+}
+
+void DetailRows::permute(MappedArray<std::uint32_t> order)
+{
+    // Follows each cycle of the permutation once; a place done is marked by order[k] == k.
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        const DetailRow first = m_rows[start];
+        std::size_t at = start;
+        for (;;) {
+            const std::size_t from = order[at];
+            order[at] = static_cast<std::uint32_t>(at);
+            if (from == start) {
+                m_rows[at] = first;
+                break;
+            }
+            m_rows[at] = m_rows[from];
+            at = from;
+        }
+    }
+}
+
 std::string groupdirectory(const dirrec& group)
 {
     return group.parent ? recordpath(*group.parent) : std::string();
@@ -84,18 +132,17 @@ std::string DetailRequest::pattern() const
     return joinpath(dir, group);
 }
 
-std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag)
+DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag)
 {
-    std::vector<DetailRow> rows;
+    DetailRows rows;
     const std::string pattern = request.pattern();
-    const std::unique_ptr<DirListing> listing = lister.openbelow(request.root, request.dir);
+    std::unique_ptr<DirListing> listing = lister.openbelow(request.root, request.dir);
     if (!listing) {
         cantopen(diag, pattern);
         return rows;
     }
     const double cluster = request.params.clustersize;
     const double whatifcluster = request.params.whatifkb * 1024.0;
-    NameOrder names;
     bool matched = false; // a file of the group is there, listed or too long
     DirEntry entry;
     while (listing->next(entry)) {
@@ -106,24 +153,22 @@ std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& liste
             nametoolong(diag, pattern, entry.name);
             continue;
         }
-        DetailRow& row = rows.emplace_back();
-        row.name.assign(entry.name);
-        row.caption = caption(entry.name);
+        DetailRow& row = rows.add(entry.name);
         row.size = entry.size;
         const double ondisc = ondiscsize(entry);
         row.space = clusterround(ondisc, cluster);
         row.whatif = clusterround(ondisc, whatifcluster);
         row.mtime = entry.mtime;
         row.stateimage = ColourOfSize(request.params.table, row.space);
-        names.add(row.caption);
     }
+    listing.reset(); // its names go before the sort's keys come
     if (!matched)
         cantopen(diag, pattern); // what a listing by the pattern says when nothing matches it
-    sortrows(rows, names);
+    sortrows(rows);
     return rows;
 }
 
-std::vector<DetailRow> detailrows(const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag)
+DetailRows detailrows(const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag)
 {
     return detailrows(DetailRequest::of(group, params), lister, diag);
 }

@@ -1,34 +1,77 @@
 #pragma once
 
 #include "ColourRangeTable.h"
+#include "MappedArray.h"
 #include "dirrec.h"
 
 #include <QString>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qv {
 
 class DirLister;
 
-// One file of a file-type group as the detail list shows it. Figures are bytes.
+// One file of a file-type group as the detail list shows it, 48 bytes: its name is kept in the name bytes
+// of the rows it belongs to (DetailRows), and its texts are made when they are shown. Figures are bytes.
 struct DetailRow
 {
-    std::string name; // raw bytes as the file system gives them
-    QString caption; // displaytext(name); the user may edit it in the list, which changes nothing on disc
     double size = 0; // nominal size
     double space = 0; // on-disc size rounded up to the volume's clusters
     double whatif = 0; // on-disc size rounded up to what-if clusters
-    std::int64_t mtime = 0; // seconds since the epoch
-    std::int8_t stateimage = 0; // colour number of space
+    std::int64_t mtime = 0; // seconds since the epoch, or UnknownTime
+    std::uint64_t nameat : 48 = 0; // the name's first byte in DetailRows' name bytes; also the row's identity
+    std::uint64_t namelength : 16 = 0; // names longer than a path can be are never rows
     std::uint32_t rank = 0; // place in the name order, kept by the list while it sorts by other columns
+    std::int8_t stateimage = 0; // colour number of space
+    bool edited = false; // the user edited its caption in the list
 
     QString sizetext() const;
     QString spacetext() const;
     QString whatiftext() const;
     QString modifiedtext() const;
+};
+
+// The rows of one fill: the compact rows, and one buffer that holds all their names. Copying or sorting rows
+// moves 48 bytes a file and never a string; both arrays give their memory back when the rows go.
+class DetailRows
+{
+public:
+    using iterator = DetailRow*;
+    using const_iterator = const DetailRow*;
+
+    // Appends a row for a file of this name; the row's name fields are set here.
+    DetailRow& add(std::string_view name);
+
+    std::size_t size() const { return m_rows.size(); }
+    bool empty() const { return m_rows.empty(); }
+    DetailRow& operator[](std::size_t i) { return m_rows[i]; }
+    const DetailRow& operator[](std::size_t i) const { return m_rows[i]; }
+    iterator begin() { return m_rows.begin(); }
+    iterator end() { return m_rows.end(); }
+    const_iterator begin() const { return m_rows.begin(); }
+    const_iterator end() const { return m_rows.end(); }
+
+    // The raw bytes of the name as the file system gives them.
+    std::string_view name(const DetailRow& row) const { return { m_names.data() + row.nameat, row.namelength }; }
+    std::string_view name(std::size_t i) const { return name(m_rows[i]); }
+    // What the list shows as the name: displaytext() of the name, or what the user edited it to.
+    QString caption(const DetailRow& row) const;
+    QString caption(std::size_t i) const { return caption(m_rows[i]); }
+    // Changes the caption the list shows, and nothing on disc.
+    void setcaption(std::size_t i, const QString& caption);
+
+    // Puts row order[k] at place k, in place.
+    void permute(MappedArray<std::uint32_t> order);
+
+private:
+    MappedArray<DetailRow> m_rows;
+    MappedArray<char> m_names;
+    std::unordered_map<std::uint64_t, QString> m_captions; // edited captions, by their row's nameat
 };
 
 // What one fill of the detail list reads besides the directory: copies, so that the rows can be made on
@@ -72,8 +115,7 @@ std::string grouppattern(const dirrec& group);
 // diag and gives no rows; a file of the group whose name is too long for a path (as the walker has it)
 // writes "\ndirwalk: name <pattern>/<name> too long\n" and is left out. Rows come from the listing's own
 // data only, so a file deleted after it was listed keeps its row.
-std::vector<DetailRow> detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag = stderr);
-std::vector<DetailRow> detailrows(
-    const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag = stderr);
+DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE* diag = stderr);
+DetailRows detailrows(const dirrec& group, DirLister& lister, const DetailParams& params, std::FILE* diag = stderr);
 
 } // namespace qv

@@ -64,16 +64,16 @@ void TQVForm4::fill(const dirrec& group)
     // size and the colour table may change, while it reads.
     DetailRequest request = DetailRequest::of(group, { m_values.clustersize, m_values.whatifkb.load(), m_table });
     m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
-    // The old rows are freed on the worker: a big list takes a while to free.
-    auto old = std::make_shared<std::vector<DetailRow>>(m_model->takerows());
+    // The old rows are freed on the worker, before the new ones are made.
+    auto old = std::make_shared<DetailRows>(m_model->takerows());
     m_list->viewport()->setCursor(Qt::BusyCursor);
-    m_fill.start<std::vector<DetailRow>>(
+    m_fill.start<DetailRows>(
         [old = std::move(old), request = std::move(request), listers = m_listers]() mutable {
             old.reset();
             const std::unique_ptr<DirLister> lister = listers();
             return detailrows(request, *lister);
         },
-        [this](std::vector<DetailRow>& rows) {
+        [this](DetailRows& rows) {
             m_list->header()->setSortIndicator(-1, Qt::AscendingOrder); // a click meanwhile sorted no rows of these
             m_list->setUpdatesEnabled(false);
             m_model->setrows(std::move(rows));
@@ -81,6 +81,15 @@ void TQVForm4::fill(const dirrec& group)
             m_list->viewport()->unsetCursor();
             emit filled();
         });
+}
+
+void TQVForm4::closeEvent(QCloseEvent* event)
+{
+    m_fill.cancel();
+    m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_model->takerows(); // a few large blocks: freed at once
+    m_list->viewport()->unsetCursor();
+    QWidget::closeEvent(event);
 }
 
 void TQVForm4::open(const dirrec& group, const QRect& mainbounds, int pressy)

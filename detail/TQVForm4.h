@@ -21,7 +21,8 @@ struct ScanValues;
 using DirListerFactory = std::function<std::unique_ptr<DirLister>()>;
 
 // The detail list: the files of one file-type group of one directory, read afresh from the disc at each
-// fill. Created once and reused; closing it only hides it, and its rows stay until the next fill.
+// fill. Created once and reused; closing it hides it and releases its rows (and drops a fill still being
+// read): it is shown again only by a fill, which makes new ones.
 class TQVForm4 : public QWidget
 {
     Q_OBJECT
@@ -51,6 +52,9 @@ public:
 signals:
     // The rows of the latest fill are in the list.
     void filled();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     ScanValues& m_values;

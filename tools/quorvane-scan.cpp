@@ -118,9 +118,10 @@ bool parseargs(int argc, char** argv, Options& opts)
 void printdetails(const dirrec& group, DirLister& lister, const DetailParams& params, Output& out)
 {
     std::string line;
-    for (const DetailRow& row : detailrows(group, lister, params)) {
+    const DetailRows rows = detailrows(group, lister, params);
+    for (const DetailRow& row : rows) {
         line = '\t';
-        line += row.caption.toUtf8().toStdString();
+        line += rows.caption(row).toUtf8().toStdString();
         for (const QString& text : { row.sizetext(), row.spacetext(), row.whatiftext(), row.modifiedtext() }) {
             line += '\t';
             line += text.toStdString();

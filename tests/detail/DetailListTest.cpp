@@ -156,6 +156,34 @@ TEST_F(DetailListTest, RefillsInPlace)
     EXPECT_EQ(cell(0, 3), QStringLiteral("         1KB"));
 }
 
+TEST_F(DetailListTest, ClosingReleasesTheRowsAndDropsAFillStillBeingRead)
+{
+    tmp.file("a.txt", 1);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    fill(*group("*.TXT"));
+    ASSERT_EQ(rows(), 1);
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(rows(), 0);
+
+    form.show();
+    QSignalSpy filled(&form, &TQVForm4::filled);
+    files.hold(root);
+    form.fill(*group("*.TXT"));
+    files.waitforheld(1);
+    form.close();
+    EXPECT_FALSE(form.filling());
+    files.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files.listers() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(filled.count(), 0);
+    EXPECT_EQ(rows(), 0);
+
+    fill(*group("*.TXT"));
+    EXPECT_EQ(rows(), 1);
+}
+
 TEST_F(DetailListTest, NameCanBeEditedWithoutTouchingTheDisc)
 {
     tmp.file("keep.txt", 1);
