@@ -61,6 +61,12 @@ bool ExportInput::open(const std::string& path)
         }
         m_ownsfile = true;
     }
+    return open(m_file);
+}
+
+bool ExportInput::open(std::FILE* file)
+{
+    m_file = file;
     if (!readraw())
         return false;
     const auto* magic = reinterpret_cast<const unsigned char*>(m_raw.data());

@@ -23,6 +23,8 @@ public:
 
     // Opens path, or standard input for "-"; false with error() set when it can't be read.
     bool open(const std::string& path);
+    // Reads from file, which the caller keeps open until the stream ends.
+    bool open(std::FILE* file);
     const std::string& error() const { return m_error; }
     // The decompressed offset error() refers to.
     std::size_t erroroffset() const { return m_erroroffset; }

@@ -434,11 +434,12 @@ std::string ExportResult::message(std::string_view file) const
     return text;
 }
 
-ExportResult readexport(const std::string& path, ExportVisitor& visitor)
+namespace {
+
+ExportResult read(ExportInput& input, bool opened, ExportVisitor& visitor)
 {
     ExportResult result;
-    ExportInput input;
-    if (!input.open(path)) {
+    if (!opened) {
         result.offset = input.erroroffset();
         result.what = input.error();
         return result;
@@ -464,6 +465,22 @@ ExportResult readexport(const std::string& path, ExportVisitor& visitor)
         result.ok = true;
     }
     return result;
+}
+
+} // namespace
+
+ExportResult readexport(const std::string& path, ExportVisitor& visitor)
+{
+    ExportInput input;
+    const bool opened = input.open(path);
+    return read(input, opened, visitor);
+}
+
+ExportResult readexport(std::FILE* file, ExportVisitor& visitor)
+{
+    ExportInput input;
+    const bool opened = input.open(file);
+    return read(input, opened, visitor);
 }
 
 } // namespace qv

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -67,5 +68,7 @@ constexpr int MaxNesting = 4096;
 // Reads the export at path (plain, gzip or zstd; "-" for standard input) in one pass, in memory that does
 // not grow with its length, and hands its entries to visitor.
 ExportResult readexport(const std::string& path, ExportVisitor& visitor);
+// The same from an open file, read from where it stands.
+ExportResult readexport(std::FILE* file, ExportVisitor& visitor);
 
 } // namespace qv
