@@ -10,14 +10,21 @@ namespace {
 
 constexpr std::size_t FlushAt = 1 << 20;
 
-void appendnumber(std::string& out, std::string_view key, double value)
+void appendunsigned(std::string& out, std::string_view key, std::uint64_t value)
 {
     out += ",\"";
     out += key;
     out += "\":";
     char digits[24];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(value));
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
     out.append(digits, end);
+}
+
+// A size, held as a double like every figure: whole and below 2^63 on any real file system.
+void appendnumber(std::string& out, std::string_view key, double value)
+{
+    constexpr double Most = 9223372036854775807.0;
+    appendunsigned(out, key, value <= 0 ? 0 : value >= Most ? 9223372036854775807u : static_cast<std::uint64_t>(value));
 }
 
 void appendinteger(std::string& out, std::string_view key, std::int64_t value)
@@ -170,7 +177,7 @@ void ExportWriter::entry(const DirEntry& e)
     if (e.mtime != UnknownTime)
         appendinteger(m_buffer, "mtime", e.mtime);
     if (e.links > 1) {
-        appendnumber(m_buffer, "ino", static_cast<double>(e.inode));
+        appendunsigned(m_buffer, "ino", e.inode);
         appendinteger(m_buffer, "nlink", e.links);
         m_buffer += ",\"hlnkc\":true";
     }
