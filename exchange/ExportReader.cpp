@@ -111,7 +111,6 @@ public:
         m_key = m_stack.back().kind == Ctx::Info ? infokey(k)
             : m_stack.back().kind == Ctx::Meta   ? metakey(k)
                                                  : Key::Other;
-        m_keyname.assign(k.substr(0, 40));
         return true;
     }
     bool StartObject() { return start(false); }
@@ -127,6 +126,33 @@ private:
         int pos = 0; // Top: elements seen; Dir: 0 before its info object, 1 after
         bool isdir = false; // Info: of a directory
     };
+
+    // The current key as an error names it (only known keys are ever named).
+    std::string keyname() const
+    {
+        switch (m_key) {
+        case Key::Asize:
+            return "asize";
+        case Key::Dsize:
+            return "dsize";
+        case Key::Mtime:
+            return "mtime";
+        case Key::ReadError:
+            return "read_error";
+        case Key::Notreg:
+            return "notreg";
+        case Key::Compressed:
+            return "compressed";
+        case Key::Timestamp:
+            return "timestamp";
+        case Key::ClusterSize:
+            return "clustersize";
+        case Key::WhatifKb:
+            return "whatifkb";
+        default:
+            return "a value";
+        }
+    }
 
     bool fail(std::string what)
     {
@@ -165,26 +191,26 @@ private:
     bool size(const Number* n, double& out)
     {
         if (!n)
-            return fail(m_keyname + " is not a number");
+            return fail(keyname() + " is not a number");
         if (n->kind != Number::Unsigned || n->u > MaxSize)
-            return fail(m_keyname + " out of range");
+            return fail(keyname() + " out of range");
         out = static_cast<double>(n->u);
         return true;
     }
     bool time(const Number* n, std::int64_t& out)
     {
         if (!n)
-            return fail(m_keyname + " is not a number");
+            return fail(keyname() + " is not a number");
         if (n->kind == Number::Fraction || (n->kind == Number::Unsigned && n->u > MaxSize)
             || (n->kind == Number::Negative && n->i == UnknownTime))
-            return fail(m_keyname + " out of range");
+            return fail(keyname() + " out of range");
         out = n->kind == Number::Unsigned ? static_cast<std::int64_t>(n->u) : n->i;
         return true;
     }
     bool flag(bool isbool, bool b, bool& out)
     {
         if (!isbool)
-            return fail(m_keyname + " is not true or false");
+            return fail(keyname() + " is not true or false");
         out = b;
         return true;
     }
@@ -276,7 +302,7 @@ private:
         case Key::ClusterSize:
         case Key::WhatifKb:
             if (!n || n->kind != Number::Unsigned || n->u == 0 || n->u > (1u << 30))
-                return fail(m_keyname + " out of range");
+                return fail(keyname() + " out of range");
             if (m_key == Key::ClusterSize)
                 m_header.clustersize = static_cast<std::uint32_t>(n->u);
             else
@@ -328,15 +354,15 @@ private:
             if (m_key == Key::Name)
                 return fail("name is not a string");
             if (m_key == Key::ReadError || m_key == Key::Notreg || m_key == Key::Compressed)
-                return fail(m_keyname + " is not true or false");
+                return fail(keyname() + " is not true or false");
             if (m_key == Key::Excluded)
                 return fail("excluded is not a string");
             if (m_key != Key::Other)
-                return fail(m_keyname + " is not a number");
+                return fail(keyname() + " is not a number");
             break;
         case Ctx::Meta:
             if (m_key == Key::ClusterSize || m_key == Key::WhatifKb || m_key == Key::Timestamp)
-                return fail(m_keyname + " is not a number");
+                return fail(keyname() + " is not a number");
             break;
         case Ctx::Other:
             break;
@@ -399,7 +425,6 @@ private:
     ExportVisitor& m_visitor;
     std::vector<Frame> m_stack;
     enum Key m_key = Key::Other;
-    std::string m_keyname;
     ExportHeader m_header;
     ExportEntry m_entry;
     std::string m_name;
