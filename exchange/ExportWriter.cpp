@@ -135,7 +135,8 @@ std::unique_ptr<DirListing> ExportWriter::begin(std::unique_ptr<DirListing> list
     std::string_view name;
     if (!m_started) {
         m_started = true;
-        m_buffer += "[1,2,{\"progname\":\"quorvane\",\"progver\":\"" QUORVANE_VERSION "\"";
+        m_buffer += "[1,2,{\"progname\":\"quorvane\",\"progver\":";
+        appendjsonstring(m_buffer, m_meta.progver);
         appendinteger(m_buffer, "timestamp", m_meta.timestamp);
         appendinteger(m_buffer, "clustersize", m_meta.clustersize);
         appendinteger(m_buffer, "whatifkb", m_meta.whatifkb);
