@@ -1,6 +1,7 @@
 #include "MakeWindows.h"
 
 #include "ColourRangeTable.h"
+#include "ExportDirectory.h"
 #include "HelpLauncher.h"
 #include "HelpViewerWindow.h"
 #include "ScanValues.h"
@@ -32,7 +33,14 @@ std::unique_ptr<TQVForm1> makewindows(const Services& services, const std::strin
 
     auto* about = new TQVForm3(main);
     auto* noscan = new TQVdiag1(main);
-    auto* detail = new TQVForm4(services.values, services.colours, services.makelister, main);
+    // An imported tree's groups list what the export holds, never this machine's directories of those names.
+    auto detaillister = [&values = services.values, make = services.makelister]() -> std::unique_ptr<DirLister> {
+        const std::string file = values.shownexport.get();
+        if (file.empty())
+            return make();
+        return std::make_unique<ExportDirectory>(file);
+    };
+    auto* detail = new TQVForm4(services.values, services.colours, detaillister, main);
 
     ScanValues& values = services.values;
     ColourRangeTable& colours = services.colours;

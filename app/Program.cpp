@@ -3,6 +3,7 @@
 #include "AppIdentity.h"
 #include "ColourRangeTable.h"
 #include "Feedback.h"
+#include "ImportTree.h"
 #include "MakeWindows.h"
 #include "PosixDirLister.h"
 #include "PosixVolumeQuery.h"
@@ -32,7 +33,7 @@ int runprogram(int argc, char** argv)
     std::unique_ptr<TQVForm1> main;
     try {
         const Services services { *values, *colours, *settings, feedback, *volumes,
-            [] { return std::make_unique<PosixDirLister>(); } };
+            [] { return std::make_unique<PosixDirLister>(); }, importtree };
         main = makewindows(services);
         QObject::connect(main.get(), &TQVForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         main->show();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVMakeTree.h"
+
 #include <functional>
 #include <memory>
 
@@ -22,6 +24,8 @@ struct Services
     VolumeQuery& volumes;
     // One lister per scan, made on the scan thread.
     std::function<std::unique_ptr<DirLister>()> makelister;
+    // Reads an export file dropped on the window or opened by openexport(); on the scan thread.
+    Importer importer;
 };
 
 } // namespace qv

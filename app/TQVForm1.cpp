@@ -28,11 +28,17 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <charconv>
 #include <stdexcept>
@@ -120,6 +126,7 @@ TQVForm1::TQVForm1(const Services& services, QWidget* parent)
     strip->addWidget(panel4, 1);
     column->addWidget(panel2);
     setCentralWidget(central);
+    setAcceptDrops(true);
 
     buildmenu();
 
@@ -266,16 +273,46 @@ void TQVForm1::readvalues()
 
 void TQVForm1::selectscan(const std::string& path)
 {
-    setstatus(displaytext(path));
+    request({ path, false });
+}
+
+void TQVForm1::openexport(const QString& path)
+{
+    request({ QFile::encodeName(path).toStdString(), true });
+}
+
+void TQVForm1::request(const Source& source)
+{
+    setstatus(displaytext(source.path));
     repaint();
     if (m_scanning) {
         // One scan at a time: stop the running one; this one starts when it has ended.
         m_services.values.scanabort = 1;
         m_mailbox.close();
-        m_pending = path;
+        m_pending = source;
         return;
     }
-    startscan(path);
+    startscan(source);
+}
+
+void TQVForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TQVForm1::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const QString path = urls.first().toLocalFile();
+    if (QFileInfo(path).isDir())
+        selectscan(QFile::encodeName(path).toStdString());
+    else
+        openexport(path);
 }
 
 bool TQVForm1::scanrunning() const
@@ -283,20 +320,21 @@ bool TQVForm1::scanrunning() const
     return m_pending.has_value() || m_scanning;
 }
 
-void TQVForm1::startscan(const std::string& path)
+void TQVForm1::startscan(const Source& source)
 {
-    if (path.empty())
+    if (source.path.empty())
         return;
     if (m_thread) {
         // The previous scan has ended; this may run inside its finished signal.
         m_thread->deleteLater();
         m_thread = nullptr;
     }
-    m_services.values.scanpath = path;
+    m_services.values.scanpath = source.exportfile ? std::string() : source.path;
+    m_services.values.exportfile = source.exportfile ? source.path : std::string();
     const std::uint64_t ticket = m_mailbox.open();
     m_sink = std::make_unique<StatusMailbox::Sink>(m_mailbox, ticket);
     m_thread = new QVMakeTree(ScanServices { m_services.values, m_services.volumes, m_services.makelister, *m_sink,
-                                  *this, [this, ticket] { scanended(ticket); } },
+                                  *this, [this, ticket] { scanended(ticket); }, m_services.importer },
         this);
     m_scanning = true;
     m_tick.start();
@@ -311,9 +349,9 @@ void TQVForm1::scanended(std::uint64_t ticket)
     m_scanning = false;
     showstatus();
     if (m_pending && !m_closing) {
-        const std::string path = std::move(*m_pending);
+        const Source next = std::move(*m_pending);
         m_pending.reset();
-        startscan(path);
+        startscan(next);
         return;
     }
     m_pending.reset();

@@ -39,6 +39,10 @@ public:
     // a scan still running is stopped first and the new one starts when it has ended. An empty path
     // starts nothing.
     void selectscan(const std::string& path);
+    // Opens an export file (the ncdu JSON format, plain or compressed) as selectscan() scans a directory:
+    // the same scan-thread sequence and Stop, the status line giving its progress and then what it shows.
+    // A file that can't be read is reported on the status line, and the tree keeps what it showed.
+    void openexport(const QString& path);
     // A scan has started whose end this window has not handled yet (or a scan waits for it).
     bool scanrunning() const;
     // After close: a scan thread that did not end in time; the program must then end without running
@@ -67,13 +71,23 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // A dropped directory is scanned as Select would; a dropped file is opened as an export.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildmenu();
     void startup();
     void readvalues();
-    void startscan(const std::string& path);
+    // What a scan reads: a directory to walk, or an export file.
+    struct Source
+    {
+        std::string path;
+        bool exportfile = false;
+    };
+    void request(const Source& source);
+    void startscan(const Source& source);
     void scanended(std::uint64_t ticket);
     void showstatus(); // the mailbox's latest text onto the status line
 
@@ -101,7 +115,7 @@ private:
     StatusMailbox m_mailbox;
     std::unique_ptr<StatusMailbox::Sink> m_sink;
     QVMakeTree* m_thread = nullptr; // scanthread: the last scan's thread, released when the next starts
-    std::optional<std::string> m_pending; // a path to scan once the running scan has ended
+    std::optional<Source> m_pending; // what to scan once the running scan has ended
     bool m_scanning = false; // m_thread's scan has not been seen to end yet
     QTimer m_tick; // shows the scan's latest status text at the screen's rate
 

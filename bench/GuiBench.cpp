@@ -160,8 +160,8 @@ struct Program
     RegFileStore settings;
     SilentFeedback feedback;
     PosixVolumeQuery volumes;
-    std::unique_ptr<TQVForm1> main = makewindows(
-        Services { values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); } });
+    std::unique_ptr<TQVForm1> main = makewindows(Services {
+        values, colours, settings, feedback, volumes, [] { return std::make_unique<PosixDirLister>(); }, {} });
 };
 
 int scan(const std::string& path, bool star)

@@ -22,6 +22,11 @@ struct DirEntry
     double size = 0; // nominal size in bytes (lstat size: links are never followed)
     double ondisc = -1; // on-disc size of a compressed file; negative when it could not be read
     std::int64_t mtime = 0; // last modification, seconds since the epoch; UnknownTime when not known
+    // What an export of the scan records besides the figures (zero or false where the listing didn't stat).
+    double allocated = 0; // blocks held on disc, in bytes
+    std::uint64_t inode = 0;
+    std::uint32_t links = 0;
+    bool notregular = false; // neither a regular file nor a directory: a link, a FIFO, a device, a socket
 };
 
 // An open listing of one directory; destroying it ends the listing.

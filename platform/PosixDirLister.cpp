@@ -97,7 +97,7 @@ bool PosixListing::next(DirEntry& entry)
         }
 
         struct statx st;
-        const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_MTIME;
+        const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_MTIME | STATX_INO | STATX_NLINK;
         const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
         int rc;
         if (m_fd >= 0) {
@@ -114,6 +114,10 @@ bool PosixListing::next(DirEntry& entry)
             return true;
         }
         entry.size = static_cast<double>(st.stx_size);
+        entry.allocated = static_cast<double>(st.stx_blocks) * 512;
+        entry.inode = st.stx_ino;
+        entry.links = st.stx_nlink;
+        entry.notregular = !S_ISREG(st.stx_mode);
         if ((st.stx_attributes_mask & STATX_ATTR_COMPRESSED) && (st.stx_attributes & STATX_ATTR_COMPRESSED)) {
             entry.compressed = true;
             entry.ondisc = (st.stx_mask & STATX_BLOCKS) ? static_cast<double>(st.stx_blocks) * 512 : -1;

@@ -106,6 +106,10 @@ void QVMakeTree::body()
 {
     ScanValues& v = m_services.values;
 
+    if (!v.exportfile.empty()) {
+        importbody();
+        return;
+    }
     const std::string path = rootname(v.scanpath);
     if (path.empty())
         return;
@@ -117,6 +121,7 @@ void QVMakeTree::body()
         v.scanroot = nullptr;
         v.arena.release();
     }
+    v.shownexport.set({});
     v.scanroot = v.arena.make(path, KindDirectory);
 
     const std::unique_ptr<DirLister> lister = m_services.makelister();
@@ -140,6 +145,40 @@ void QVMakeTree::body()
         return;
 
     m_services.sink.status(freespacetext(scan.volumeroot, scan.freespace));
+}
+
+void QVMakeTree::importbody()
+{
+    ScanValues& v = m_services.values;
+    if (!m_services.importer)
+        return;
+    RecordArena fresh;
+    const ImportedTree tree = m_services.importer(v.exportfile, fresh, m_services.sink, v.scanabort, v.whatifkb);
+    if (!tree.completed) {
+        if (!tree.failure.empty() && v.scanabort == 0)
+            m_services.sink.status(tree.failure);
+        return;
+    }
+    if (v.scanroot && !ongui([this] { m_services.display.emptytree(); }))
+        return;
+    // The tree on display gives way: its records go with the arena they are traded into.
+    v.arena.swap(fresh);
+    v.scanroot = tree.root;
+    v.shownexport.set(v.exportfile);
+    v.clustersize = tree.clustersize;
+    v.maxdepth = tree.maxdepth;
+    v.labelwidth = tree.labelwidth;
+    m_services.sink.status("Scan Complete Preparing Display...");
+    bool shown = false;
+    if (!ongui([&] {
+            if (v.scanabort == 0) {
+                m_services.display.showtree();
+                shown = true;
+            }
+        })
+        || !shown)
+        return;
+    m_services.sink.status(tree.endline);
 }
 
 } // namespace qv

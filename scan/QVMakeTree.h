@@ -28,6 +28,21 @@ public:
     virtual void showtree(const ScanSummary& scan) = 0;
 };
 
+// A tree read from an export file rather than walked: made in the arena it is given, and only shown when
+// completed; otherwise failure says why (one line), or the read was stopped.
+struct ImportedTree
+{
+    bool completed = false;
+    std::string failure;
+    dirrec* root = nullptr;
+    std::uint32_t clustersize = 4096;
+    int maxdepth = 0;
+    int labelwidth = 32;
+    std::string endline; // what the status line says once the tree is shown, e.g. "Scan of /srv taken ..."
+};
+using Importer = std::function<ImportedTree(const std::string& file, RecordArena& arena, ScanSink& sink,
+    const std::atomic<std::int32_t>& scanabort, const std::atomic<std::int32_t>& whatifkb)>;
+
 // What one scan works with. Everything referred to must outlive the thread.
 struct ScanServices
 {
@@ -41,6 +56,8 @@ struct ScanServices
     // Runs on the thread that made the QVMakeTree once the scan has ended (completed, aborted or with the
     // hand-overs cancelled). Connected before the thread starts, so it is never missed.
     std::function<void()> ended;
+    // Reads values.exportfile when it is set, in place of the walk.
+    Importer importer;
 };
 
 // One scan from start to end on its own thread: releases the previous scan's records (after having the
@@ -51,6 +68,11 @@ struct ScanServices
 //
 // Status texts go to the sink in this order: the walker's texts, then (unless aborted)
 // "Scan Complete Preparing Display..." and "Freespace on Drive <mount point> is <MB>MB".
+//
+// With values.exportfile set, the thread reads that export instead (the same texts as a walk, then the
+// importer's end line in place of the free space) into records of its own, and only a complete read
+// takes the place of the tree on display: a file that can't be read leaves the tree as it was and puts
+// the reason on the status line.
 class QVMakeTree : public QThread
 {
     Q_OBJECT
@@ -86,6 +108,7 @@ private:
     bool ongui(std::function<void()> fn);
     void runhandover(); // GUI thread
     void body();
+    void importbody(); // body() for an export file
 
     ScanServices m_services;
     HandOver m_handover;

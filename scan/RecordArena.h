@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -23,6 +24,14 @@ public:
     dirrec* make(std::string_view name, std::int8_t kind);
     // Releases every record made since the last release.
     void release();
+    // Trades records with other: a tree read aside takes the place of the one on display.
+    void swap(RecordArena& other) noexcept
+    {
+        m_chunks.swap(other.m_chunks);
+        std::swap(m_free, other.m_free);
+        std::swap(m_left, other.m_left);
+        std::swap(m_reserved, other.m_reserved);
+    }
     std::size_t bytesreserved() const { return m_reserved; }
 
 private:

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace qv {
@@ -22,6 +23,28 @@ struct ScanValues
     std::uint32_t clustersize = 4096; // of the scanned volume; the detail list rounds by it
     std::atomic<std::int32_t> whatifkb { 4 };
     std::string scanpath;
+    // Set with scanpath, not while a scan runs: an export file to read in place of walking scanpath.
+    std::string exportfile;
+    // The export the tree on display was read from, empty for a walk's tree; the detail list's workers
+    // read it, so it has a lock.
+    class Source
+    {
+    public:
+        void set(std::string file)
+        {
+            std::lock_guard guard(m_lock);
+            m_file = std::move(file);
+        }
+        std::string get() const
+        {
+            std::lock_guard guard(m_lock);
+            return m_file;
+        }
+
+    private:
+        mutable std::mutex m_lock;
+        std::string m_file;
+    } shownexport;
     std::atomic<std::int32_t> scaninprogress { 0 };
     std::atomic<std::int32_t> scanabort { 0 };
     bool ntfamily = true; // Linux reports the real cluster size

@@ -756,6 +756,87 @@ TEST(MainWindowTree, ApplyRecoloursTheShownTreeAndOKAloneDoesNot)
     EXPECT_TRUE(p.feedback.errors.isEmpty());
 }
 
+// Drops a local file or directory onto the main window, as a file manager does.
+bool drop(QWidget* window, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({ QUrl::fromLocalFile(path) });
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &dropped);
+    return dropped.isAccepted();
+}
+
+TEST(MainWindowScan, ADroppedExportShowsWhatItHoldsAndABrokenOneKeepsTheTree)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("srv.json"));
+    {
+        QFile f(good);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[1,2,{\"progname\":\"ncdu\",\"progver\":\"1.18\",\"timestamp\":1796133780},\n"
+                "[{\"name\":\"/srv\",\"asize\":4096},{\"name\":\"b.c\",\"asize\":5000,\"dsize\":8192,\"mtime\":0},"
+                "{\"name\":\"a.c\",\"asize\":1},[{\"name\":\"www\"},{\"name\":\"i.html\",\"asize\":3}]]]\n");
+    }
+    ASSERT_TRUE(drop(p.main.get(), good));
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), QStringLiteral("Scan of /srv taken 2026-12-01 14:03 by ncdu 1.18"));
+    ScanTreeModel& m = p.model();
+    ASSERT_EQ(m.rowCount(), 1);
+    const QModelIndex root = m.index(0, 0);
+    EXPECT_TRUE(m.data(root).toString().startsWith(QStringLiteral("/srv ...")));
+    EXPECT_EQ(p.values.clustersize, 8192u); // derived from the file's disc usage
+    const dirrec* group = child(p.values.scanroot, "*.C");
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->space, 8192 + 8192);
+
+    // The detail list reads the group from the export, with a blank Modified where it gives no time.
+    TQVForm4& detail = p.windows().detail;
+    QSignalSpy filled(&detail, &TQVForm4::filled);
+    detail.fill(*group);
+    ASSERT_TRUE(filled.wait());
+    const DetailModel& rows = *detail.model();
+    ASSERT_EQ(rows.rowCount(), 2);
+    EXPECT_EQ(rows.index(0, DetailModel::NameColumn).data().toString(), QStringLiteral("a.c"));
+    EXPECT_EQ(rows.index(1, DetailModel::NameColumn).data().toString(), QStringLiteral("b.c"));
+    EXPECT_EQ(rows.index(0, DetailModel::ModifiedColumn).data().toString(), QString());
+    EXPECT_EQ(rows.index(1, DetailModel::ModifiedColumn).data().toString(), QStringLiteral("01/01/1970 00:00"));
+
+    // A broken file: its reason on the status line, the tree as it was.
+    const QString cut = dir.filePath(QStringLiteral("cut.json"));
+    {
+        QFile f(cut);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[1,2,{},[{\"name\":\"/x\"},");
+    }
+    p.main->openexport(cut);
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), cut + QStringLiteral(": at byte 23: truncated"));
+    ASSERT_EQ(m.rowCount(), 1);
+    EXPECT_EQ(m.record(m.index(0, 0)), p.values.scanroot);
+    EXPECT_EQ(std::string(p.values.scanroot->name()), "/srv");
+
+    // A dropped directory is scanned as Select would, and its detail lists read the directory again.
+    const std::string real = QFile::encodeName(dir.path()).toStdString();
+    p.files.file(real + "/x.c", 10);
+    ASSERT_TRUE(drop(p.main.get(), dir.path()));
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), FreeText);
+    EXPECT_EQ(p.values.scanpath, real);
+    EXPECT_EQ(p.values.shownexport.get(), "");
+    detail.fill(*child(p.values.scanroot, "*.C"));
+    ASSERT_TRUE(filled.wait());
+    ASSERT_EQ(rows.rowCount(), 1);
+    EXPECT_EQ(rows.index(0, DetailModel::NameColumn).data().toString(), QStringLiteral("x.c"));
+}
+
 TEST(MainWindowClose, SavesTheGeometryAsIntegersAndNeverTheWhatIfSize)
 {
     Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"WhatIf\"=\"8\"\n");

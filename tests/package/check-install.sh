@@ -19,11 +19,13 @@ fail() {
 sizes=(16 22 24 32 48 64 128 256)
 expected=(
     bin/quorvane
+    bin/quorvane-scan
     share/quorvane/Quorvane.hlp
     "share/applications/$id.desktop"
     "share/metainfo/$id.metainfo.xml"
     "share/icons/hicolor/scalable/apps/$id.svg"
     share/man/man1/quorvane.1
+    share/man/man1/quorvane-scan.1
 )
 for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x$s/apps/$id.png"); done
 if ! diff -u <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort); then
@@ -52,12 +54,14 @@ if [ -f "$metainfo" ]; then
     grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
 fi
 
-man=$prefix/share/man/man1/quorvane.1
-if [ -f "$man" ]; then
-    out=$(MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null) || fail "man could not render quorvane.1"
-    [ -z "$out" ] || fail "man --warnings: $out"
-    grep -q "Quorvane $version" "$man" || fail "the man page does not name version $version"
-fi
+for page in quorvane quorvane-scan; do
+    man=$prefix/share/man/man1/$page.1
+    if [ -f "$man" ]; then
+        out=$(MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null) || fail "man could not render $page.1"
+        [ -z "$out" ] || fail "man --warnings: $page.1: $out"
+        grep -q "Quorvane $version" "$man" || fail "$page.1 does not name version $version"
+    fi
+done
 
 # A PNG's width and height are the two big-endian 32-bit words after its signature and IHDR header.
 for s in "${sizes[@]}"; do

@@ -73,7 +73,7 @@ struct Scan
         thread.reset();
         values.scanpath = path;
         thread = std::make_unique<QVMakeTree>(
-            ScanServices { values, volumes, files.factory(), sink, display, [this] { ++ended; } });
+            ScanServices { values, volumes, files.factory(), sink, display, [this] { ++ended; }, {} });
     }
     // Waits for the scan to end and checks the records it left.
     bool finish(int endings = 1)
@@ -246,7 +246,7 @@ TEST(QVMakeTree, AStopAsSoonAsTheScanIsAskedForStopsIt)
     s.values.scanpath = "/data";
     s.files.hold("/data");
     s.thread = std::make_unique<QVMakeTree>(
-        ScanServices { s.values, s.volumes, s.files.factory(), s.sink, s.display, [&] { ++s.ended; } });
+        ScanServices { s.values, s.volumes, s.files.factory(), s.sink, s.display, [&] { ++s.ended; }, {} });
     EXPECT_EQ(s.values.scaninprogress, 1); // before the thread body has run
     s.values.scanabort = 1;
     s.files.release(); // the scan path answers only after the stop

@@ -1,8 +1,10 @@
 // The developer tool quorvane-scan, run as a program on real trees.
 #include "TempTree.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <unistd.h>
 
 using qv::test::TempTree;
 
@@ -167,4 +169,170 @@ TEST(ScanTool, UnreadableDirectoriesAsAnUnprivilegedUser)
     EXPECT_EQ(root.err, "\ndirwalk function: can't open t/locked\n");
     EXPECT_EQ(lines(root.out),
         std::vector<std::string> { line(0, 1, "t/locked", 32, "..(    0,        0KB,        0KB,        0KB)") });
+}
+
+// The exchange file: what a scan prints equals what an import of an export of the same tree prints.
+namespace {
+
+// Runs programs as nobody where this machine lets us (as root nothing is unreadable), else as ourselves.
+struct Runner
+{
+    QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    bool nobody = false;
+    explicit Runner(const std::string& cwd)
+    {
+        if (!setpriv.isEmpty() && geteuid() == 0)
+            nobody = runtool(cwd, prefix(QStringLiteral(QV_SCAN_TOOL)) + QStringList { "." }, setpriv).exitcode == 0;
+    }
+    QStringList prefix(const QString& program) const
+    {
+        return { "--reuid=65534", "--regid=65534", "--clear-groups", program };
+    }
+    ToolRun run(const std::string& cwd, const QString& program, const QStringList& args) const
+    {
+        return nobody ? runtool(cwd, prefix(program) + args, setpriv) : runtool(cwd, args, program);
+    }
+};
+
+void save(const std::string& path, const std::string& text)
+{
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+// Everything an export has to carry: names with a newline, bytes that are not UTF-8, a backslash, a
+// 255-byte name, hard links, a symbolic link, a FIFO, empty and unreadable directories, and (where this
+// machine lets us mount) a mount point. valid/ holds the names every writer keeps.
+void makehostile(TempTree& t)
+{
+    t.dir("t");
+    t.dir("t/valid");
+    t.file("t/valid/two\nlines.txt", 1, true);
+    t.file("t/valid/back\\slash.TXT", 2, true);
+    t.file("t/valid/" + std::string(251, 'L') + ".dat", 5000, true);
+    t.file("t/valid/linked.txt", 5, true);
+    t.hardlink("t/valid/linked.txt", "t/valid/again.txt");
+    t.symlink("linked.txt", "t/valid/link");
+    t.fifo("t/valid/fifo");
+    t.dir("t/valid/empty");
+    t.dir("t/valid/sub");
+    t.file("t/valid/sub/\"quoted\".c", 70000);
+    t.file("t/bad\xff\xfe.bin", 3, true);
+    t.file("t/ctl\x01\x1f.txt", 4, true);
+    t.dir("t/locked");
+    t.file("t/locked/secret.txt", 100);
+    t.lock("t/locked");
+    t.dir("t/mnt");
+    if (t.mounttmpfs("t/mnt"))
+        t.file("t/mnt/inside.txt", 10, true);
+}
+
+} // namespace
+
+TEST(ScanTool, ImportOfAnExportPrintsTheScan)
+{
+    TempTree t;
+    makehostile(t);
+    const Runner as(t.root());
+    const QString tool = QStringLiteral(QV_SCAN_TOOL);
+    const QString d = QString::fromStdString(t.at("t"));
+    const ToolRun scan = as.run(t.root(), tool, { "--cluster", "4096", "--details", d });
+    ASSERT_EQ(scan.exitcode, 0);
+    if (as.nobody)
+        EXPECT_NE(scan.err.find("can't open " + t.at("t/locked") + "\n"), std::string::npos);
+
+    const ToolRun ours = as.run(t.root(), tool, { "--cluster", "4096", "--export", "-", d });
+    ASSERT_EQ(ours.exitcode, 0);
+    EXPECT_EQ(ours.err, scan.err);
+    save(t.at("ours.json"), ours.out);
+    // Names go out byte for byte, only what JSON needs escaped.
+    EXPECT_NE(ours.out.find("\"name\":\"bad\xff\xfe.bin\""), std::string::npos);
+    EXPECT_NE(ours.out.find("\"name\":\"ctl\\u0001\\u001f.txt\""), std::string::npos);
+    EXPECT_NE(ours.out.find("\"name\":\"two\\u000alines.txt\""), std::string::npos);
+    EXPECT_NE(ours.out.find("\"name\":\"back\\\\slash.TXT\""), std::string::npos);
+    EXPECT_NE(ours.out.find("\"name\":\"\\\"quoted\\\".c\""), std::string::npos);
+
+    const ToolRun back = runtool(t.root(), { "--cluster", "4096", "--details", "--import", "ours.json" });
+    EXPECT_EQ(back.exitcode, 0);
+    EXPECT_EQ(back.out, scan.out);
+    EXPECT_EQ(back.err, scan.err); // the unreadable directory's diagnostic, as the scan gave it
+
+    // Without --cluster the import takes the export's own; gzip, zstd and standard input read the same.
+    EXPECT_EQ(runtool(t.root(), { "--details", "--import", "ours.json" }).out, scan.out);
+    for (const auto& [packer, file] : { std::pair { "gzip", "ours.json.gz" }, std::pair { "zstd", "ours.json.zst" } }) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(packer));
+        if (program.isEmpty())
+            continue;
+        save(t.at(file), runtool(t.root(), { "-c", "ours.json" }, program).out);
+        EXPECT_EQ(runtool(t.root(), { "--details", "--import", file }).out, scan.out) << packer;
+    }
+    QProcess stdinrun;
+    stdinrun.setStandardInputFile(QString::fromStdString(t.at("ours.json")));
+    stdinrun.start(tool, { "--import", "-" });
+    ASSERT_TRUE(stdinrun.waitForFinished(60000));
+    EXPECT_EQ(stdinrun.exitCode(), 0);
+    const std::string piped = stdinrun.readAllStandardOutput().toStdString();
+    EXPECT_EQ(piped, runtool(t.root(), { "--import", "ours.json" }).out);
+
+    // ncdu's export of the same tree (one file system, as the walk stays on one), and ncdu reading ours.
+    const QString ncdu = QStandardPaths::findExecutable(QStringLiteral("ncdu"));
+    if (!ncdu.isEmpty()) {
+        const ToolRun theirs = as.run(t.root(), ncdu, { "--ignore-config", "-0", "-x", "-o", "-", d });
+        ASSERT_EQ(theirs.exitcode, 0) << theirs.err;
+        save(t.at("ncdu.json"), theirs.out);
+        const ToolRun imported = runtool(t.root(), { "--cluster", "4096", "--import", "ncdu.json" });
+        EXPECT_EQ(imported.exitcode, 0) << imported.err;
+        EXPECT_EQ(imported.out, runtool(t.root(), { "--import", "ncdu.json" }).out); // 4096 derived from the file
+        const ToolRun plain = as.run(t.root(), tool, { "--cluster", "4096", d });
+        EXPECT_EQ(imported.out, plain.out);
+        const ToolRun reread
+            = runtool(t.root(), { "--ignore-config", "-f", "ours.json", "-0", "-o", "/dev/null" }, ncdu);
+        EXPECT_EQ(reread.exitcode, 0);
+        EXPECT_EQ(reread.err, "");
+    }
+}
+
+TEST(ScanTool, GduReadsOursAndWeReadGdus)
+{
+    const QString gdu = QStandardPaths::findExecutable(QStringLiteral("gdu"));
+    if (gdu.isEmpty())
+        GTEST_SKIP() << "gdu is not installed";
+    TempTree t;
+    makehostile(t);
+    const QString d = QString::fromStdString(t.at("t/valid")); // gdu keeps only valid UTF-8 names
+    const ToolRun scan = runtool(t.root(), { "--cluster", "4096", d });
+    const ToolRun theirs = runtool(t.root(), { "-n", "-x", "-o", "-", d }, gdu);
+    ASSERT_EQ(theirs.exitcode, 0) << theirs.err;
+    save(t.at("gdu.json"), theirs.out);
+    const ToolRun imported = runtool(t.root(), { "--cluster", "4096", "--import", "gdu.json" });
+    EXPECT_EQ(imported.exitcode, 0) << imported.err;
+    EXPECT_EQ(imported.out, scan.out);
+
+    const ToolRun ours = runtool(t.root(), { "--export", "-", QString::fromStdString(t.at("t")) });
+    save(t.at("ours.json"), ours.out);
+    const ToolRun reread = runtool(t.root(), { "-f", "ours.json", "-n", "-p" }, gdu);
+    EXPECT_EQ(reread.exitcode, 0) << reread.err;
+    EXPECT_EQ(reread.err, "");
+    EXPECT_NE(reread.out.find("valid"), std::string::npos) << reread.out;
+}
+
+TEST(ScanTool, BrokenExportGivesOneLineAndNoTree)
+{
+    TempTree t;
+    save(t.at("cut.json"), "[1,2,{\"progname\":\"x\"},\n[{\"name\":\"/r\"},{\"name\":\"a\",\"asize\":1}");
+    const ToolRun cut = runtool(t.root(), { "--import", "cut.json" });
+    EXPECT_EQ(cut.exitcode, 2);
+    EXPECT_EQ(cut.err, "quorvane-scan: cut.json: at byte 60: truncated\n");
+    EXPECT_EQ(cut.out, "");
+    const ToolRun missing = runtool(t.root(), { "--import", "none.json" });
+    EXPECT_EQ(missing.exitcode, 2);
+    EXPECT_EQ(missing.err, "quorvane-scan: none.json: at byte 0: can't open it: No such file or directory\n");
+    for (const QStringList& args :
+        { QStringList { "--import", "a", "dir" }, QStringList { "--import", "a", "--export", "b" },
+            QStringList { "--details", "--import", "-" }, QStringList { "--export" } }) {
+        const ToolRun r = runtool(t.root(), args);
+        EXPECT_EQ(r.exitcode, 2) << args.join(' ').toStdString();
+        EXPECT_NE(r.err.find("usage: quorvane-scan"), std::string::npos);
+    }
 }
