@@ -166,13 +166,16 @@ void QVMakeTree::importbody()
     v.scanroot = tree.root;
     v.shownexport.set(v.exportfile);
     v.clustersize = tree.clustersize;
-    v.maxdepth = tree.maxdepth;
-    v.labelwidth = tree.labelwidth;
+    ScanSummary summary;
+    summary.completed = true;
+    summary.clustersize = tree.clustersize;
+    summary.maxdepth = tree.maxdepth;
+    summary.labelwidth = tree.labelwidth;
     m_services.sink.status("Scan Complete Preparing Display...");
     bool shown = false;
     if (!ongui([&] {
             if (v.scanabort == 0) {
-                m_services.display.showtree();
+                m_services.display.showtree(summary);
                 shown = true;
             }
         })

@@ -27,7 +27,7 @@ public:
     // Trades records with other: a tree read aside takes the place of the one on display.
     void swap(RecordArena& other) noexcept
     {
-        m_chunks.swap(other.m_chunks);
+        m_blocks.swap(other.m_blocks);
         std::swap(m_free, other.m_free);
         std::swap(m_left, other.m_left);
         std::swap(m_reserved, other.m_reserved);

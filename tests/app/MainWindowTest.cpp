@@ -8,6 +8,7 @@
 #include "FakeFiles.h"
 #include "FigureWords.h"
 #include "HelpViewerWindow.h"
+#include "ImportTree.h"
 #include "Labels.h"
 #include "MakeWindows.h"
 #include "NodeDecorations.h"
@@ -46,6 +47,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
