@@ -138,26 +138,6 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-// Calls visit(record, level) for root and every record below it in pre-order.
-template <typename Visit> void preorder(const dirrec* root, Visit visit)
-{
-    const dirrec* n = root;
-    int level = 0;
-    while (n) {
-        visit(n, level);
-        if (n->child) {
-            n = n->child;
-            ++level;
-            continue;
-        }
-        while (n != root && !n->next) {
-            n = n->parent;
-            --level;
-        }
-        n = n == root ? nullptr : n->next;
-    }
-}
-
 } // namespace
 
 void appendtreeline(std::string& out, const dirrec& r, int level, int W, const ColourRangeTable& colours)

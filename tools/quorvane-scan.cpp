@@ -167,24 +167,12 @@ void printdetails(const dirrec& group, DirLister& lister, const DetailParams& pa
 void printtree(const dirrec* root, int W, Output& out, const std::function<void(const dirrec&)>& details)
 {
     const ColourRangeTable colours;
-    const dirrec* n = root;
-    int level = 0;
-    while (n) {
+    preorder(root, [&](const dirrec* n, int level) {
         appendtreeline(out.buffer(), *n, level, W, colours);
         out.lineend();
         if (n->kind == KindGroup)
             details(*n);
-        if (n->child) {
-            n = n->child;
-            ++level;
-            continue;
-        }
-        while (n != root && !n->next) {
-            n = n->parent;
-            --level;
-        }
-        n = n == root ? nullptr : n->next;
-    }
+    });
 }
 
 // Scans opts.path the way the scan thread does and prints it, writing the export on the way when asked.
