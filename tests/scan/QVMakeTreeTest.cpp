@@ -75,10 +75,12 @@ struct Scan
         thread = std::make_unique<QVMakeTree>(
             ScanServices { values, volumes, files.factory(), sink, display, [this] { ++ended; }, {} });
     }
-    // Waits for the scan to end and checks the records it left.
+    // Waits for the scan to end and checks the records it left. waitended() orders the body's writes before
+    // the check in a way ThreadSanitizer sees; QThread::wait() alone does not.
     bool finish(int endings = 1)
     {
-        const bool done = QTest::qWaitFor([&] { return ended >= endings; }, 10000) && thread->wait(10000);
+        const bool done = QTest::qWaitFor([&] { return ended >= endings; }, 10000) && thread->waitended(10000)
+            && thread->wait(10000);
         if (values.scanroot)
             checktree(values.scanroot);
         return done;
