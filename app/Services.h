@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,8 @@ struct Services
     VolumeQuery& volumes;
     // One lister per scan, made on the scan thread.
     std::function<std::unique_ptr<DirLister>()> makelister;
+    // The session bus: the program is reached there and reaches the file manager; not connected, neither.
+    QDBusConnection bus { QString() };
 };
 
 } // namespace qv

@@ -219,15 +219,24 @@ void TQVForm1::FormActivate()
 
 void TQVForm1::startup()
 {
+    // A directory opened from the desktop before this ran has done the start-up in its place.
+    if (m_settingsread)
+        return;
+    readsettings();
+    TQVForm2& select = m_windows->select;
+    connect(
+        &select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
+    select.open(outerbounds(this));
+}
+
+void TQVForm1::readsettings()
+{
+    m_settingsread = true;
     Feedback& feedback = m_services.feedback;
     if (const std::optional<std::string> unreadable = m_services.settings.setasideunreadable())
         feedback.errorreport(QString::fromStdString(*unreadable));
     reporterrors(feedback, [&] { readvalues(); });
     reporterrors(feedback, [&] { LoadColourRanges(m_services.colours, m_services.settings); });
-    TQVForm2& select = m_windows->select;
-    connect(
-        &select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
-    select.open(outerbounds(this));
 }
 
 void TQVForm1::readvalues()
@@ -254,6 +263,39 @@ void TQVForm1::readvalues()
     }
     // Saved on a monitor that is gone: brought back onto the primary screen.
     setouterbounds(this, ontoscreens(bounds, screenbounds(), primarybounds()));
+}
+
+// From the desktop
+
+void TQVForm1::opendirectory(const std::string& path)
+{
+    if (!m_settingsread) {
+        // The window may not have been activated yet: the scan needs the what-if size and the colours.
+        m_startupbegun = true;
+        readsettings();
+        m_startupdone = true;
+    }
+    m_windows->select.selectdirectory(path);
+}
+
+void TQVForm1::openfile(const std::string& path)
+{
+    reportunopened(displaytext(path));
+}
+
+void TQVForm1::reportunopened(const QString& text)
+{
+    // Not inside the caller: a bus call is answered first, and the box is modal.
+    QMetaObject::invokeMethod(
+        this, [this, text] { m_services.feedback.message(this, QStringLiteral("Cannot open ") + text); },
+        Qt::QueuedConnection);
+}
+
+void TQVForm1::bringforward()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 // Scans

@@ -45,6 +45,17 @@ public:
     bool scanstuck() const { return m_stuck; }
     bool startupdone() const { return m_startupdone; }
 
+    // From the desktop. A directory: as if chosen in the Select Directory dialog and Select pressed (the
+    // dialog closes if it shows). Before the first activation, the start-up's settings are read first and
+    // the dialog is not opened.
+    void opendirectory(const std::string& path);
+    // A regular file, such as an export file: not read yet, so reported as one that cannot be opened.
+    void openfile(const std::string& path);
+    // Something from the desktop that cannot be opened (text: its URI or path) is reported in the window.
+    void reportunopened(const QString& text);
+    // Shows the window (again) and raises it.
+    void bringforward();
+
     // The other windows, which the menus, the buttons and the tree open; set once, before the window
     // is first shown.
     void setwindows(const Windows& windows) { m_windows.emplace(windows); }
@@ -70,6 +81,7 @@ protected:
 private:
     void buildmenu();
     void startup();
+    void readsettings(); // once: the settings and the colour table
     void readvalues();
     void startscan(const std::string& path);
     void scanended(std::uint64_t ticket);
@@ -104,6 +116,7 @@ private:
     QTimer m_tick; // shows the scan's latest status text at the screen's rate
 
     bool m_startupbegun = false;
+    bool m_settingsread = false;
     bool m_startupdone = false;
     bool m_closing = false;
     bool m_stuck = false;

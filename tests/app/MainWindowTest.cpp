@@ -1,6 +1,7 @@
 // The main window driven as the user drives it: start-up with the settings file, Select and scan, stop,
 // a new Select during a scan, double-click, close. Scans run over an in-memory tree whose listings can
 // be held at a gate, so a scan stays open for as long as a test needs.
+#include "ApplicationBus.h"
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
 #include "DirectoryList.h"
@@ -14,6 +15,7 @@
 #include "Placement.h"
 #include "PosixDirLister.h"
 #include "PosixVolumeQuery.h"
+#include "PrivateBus.h"
 #include "RangePalette.h"
 #include "RecordChecks.h"
 #include "RecordingFeedback.h"
@@ -34,10 +36,14 @@
 #include "TQVHForm6.h"
 #include "TQVWhatifForm.h"
 #include "TQVdiag1.h"
+#include "TempTree.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -52,6 +58,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -82,7 +89,8 @@ struct Program
     // Scans go to the real file system instead of the in-memory tree.
     std::unique_ptr<PosixVolumeQuery> realvolumes;
 
-    explicit Program(const std::string& reg = {}, bool real = false)
+    // bus: the session bus the program is reached on (none when not connected).
+    explicit Program(const std::string& reg = {}, bool real = false, QDBusConnection bus = QDBusConnection(QString()))
     {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         if (!reg.empty()) {
@@ -104,7 +112,7 @@ struct Program
         if (real)
             lister = [] { return std::make_unique<PosixDirLister>(); };
         main = makewindows(Services {
-            values, colours, *store, feedback, real ? static_cast<VolumeQuery&>(*realvolumes) : volumes, lister });
+            values, colours, *store, feedback, real ? static_cast<VolumeQuery&>(*realvolumes) : volumes, lister, bus });
     }
 
     QString regpath() const { return config.filePath(QStringLiteral("Tavenbrook/Quorvane.reg")); }
@@ -925,6 +933,154 @@ TEST(SelectDialog, EachShowingStartsOnSelectAndAGoneDriveMovesSelectorAndListTog
     EXPECT_EQ(d.driveselector()->drive(), "/");
     EXPECT_EQ(list->drive(), "/");
     EXPECT_EQ(list->rowpaths().front(), "/");
+}
+
+} // namespace
+
+namespace {
+
+// A call to the program's org.freedesktop.Application from another connection, waited for.
+QDBusMessage callapplication(QDBusConnection& from, const QString& method, const QVariantList& args)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        ApplicationBus::name(), ApplicationBus::path(), QStringLiteral("org.freedesktop.Application"), method);
+    call.setArguments(args);
+    QDBusPendingCallWatcher watcher(from.asyncCall(call));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.isFinished(); }, 30000));
+    return watcher.reply();
+}
+
+QVariantList openargs(const QString& uri)
+{
+    return { QStringList { uri }, QVariantMap() };
+}
+
+TEST(DesktopBus, FileUrisGiveTheirPathsByteForByte)
+{
+    const std::vector<std::pair<const char*, std::optional<std::string>>> cases = {
+        { "file:///tmp/a%20b", "/tmp/a b" },
+        { "file:///tmp/x%FFy", "/tmp/x\xffy" },
+        { "file://localhost/srv", "/srv" },
+        { "file:///", "/" },
+        { "file://elsewhere/srv", std::nullopt },
+        { "sftp://host/srv", std::nullopt },
+        { "/srv", std::nullopt },
+        { "", std::nullopt },
+    };
+    for (const auto& [uri, path] : cases)
+        EXPECT_EQ(localpath(QString::fromLatin1(uri)), path) << uri;
+}
+
+TEST(DesktopBus, OpenOfADirectoryClosesTheStartUpDialogAndScansIt)
+{
+    PrivateBus bus;
+    TempTree t;
+    t.dir("sub");
+    t.file("sub/a.txt", 5000);
+    Program p({}, true, bus.connect());
+    ASSERT_TRUE(p.main->findChild<ApplicationBus*>()->claimed());
+    ASSERT_TRUE(p.start());
+    QDBusConnection peer = bus.connect();
+
+    const QDBusMessage reply = callapplication(peer, QStringLiteral("Open"),
+        openargs(QString::fromUtf8(QUrl::fromLocalFile(QString::fromStdString(t.at("sub"))).toEncoded())));
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !p.select()->isVisible(); }));
+    EXPECT_TRUE(p.main->startupdone());
+    EXPECT_EQ(p.values.scanpath, t.at("sub"));
+    // The dialog's drive and list moved there, as if the user had chosen it.
+    EXPECT_EQ(p.select()->directorylist()->directory(), t.at("sub"));
+    EXPECT_EQ(p.select()->driveselector()->drive(), p.select()->driveselector()->driveof(t.at("sub")));
+    ASSERT_TRUE(p.scanned());
+    ASSERT_EQ(p.model().rowCount(), 1);
+    EXPECT_EQ(p.values.scanroot->name(), t.at("sub"));
+    EXPECT_EQ(p.values.scanroot->count, 1u);
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
+}
+
+TEST(DesktopBus, OpenBeforeTheFirstActivationReadsTheSettingsAndNeverShowsTheDialog)
+{
+    PrivateBus bus;
+    TempTree t;
+    t.file("a.bin", 3000);
+    Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"WhatIf\"=\"1\"\n", true, bus.connect());
+    QDBusConnection peer = bus.connect();
+    callapplication(
+        peer, QStringLiteral("Open"), openargs(QStringLiteral("file://") + QString::fromStdString(t.root())));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.main->scanrunning() || p.values.scanroot; }));
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.values.whatifkb, 1);
+    EXPECT_EQ(p.values.scanroot->whatif, 3072); // read before the scan
+    EXPECT_TRUE(p.main->startupdone());
+
+    // Shown and activated afterwards: no Select Directory dialog over the tree.
+    p.main->show();
+    p.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p.main.get()));
+    ASSERT_TRUE(p.settled());
+    EXPECT_FALSE(p.select()->isVisible());
+    EXPECT_EQ(p.model().rowCount(), 1);
+}
+
+TEST(DesktopBus, WhatCannotBeOpenedIsReportedAndChangesNothing)
+{
+    PrivateBus bus;
+    TempTree t;
+    t.file("export.json", 10);
+    Program p({}, true, bus.connect());
+    ASSERT_TRUE(p.start());
+    QDBusConnection peer = bus.connect();
+    const std::vector<std::pair<QString, QString>> cases = {
+        { "sftp://host/srv", "Cannot open sftp://host/srv" },
+        { QString::fromStdString("file://" + t.at("missing")),
+            QString::fromStdString("Cannot open file://" + t.at("missing")) },
+        { QString::fromStdString("file://" + t.at("export.json")),
+            QString::fromStdString("Cannot open " + t.at("export.json")) },
+    };
+    for (const auto& [uri, text] : cases) {
+        p.feedback.messages.clear();
+        const QDBusMessage reply = callapplication(peer, QStringLiteral("Open"), openargs(uri));
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << uri.toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !p.feedback.messages.isEmpty(); })) << uri.toStdString();
+        EXPECT_EQ(p.feedback.messages, QStringList { text });
+        EXPECT_TRUE(p.select()->isVisible()); // the start-up's dialog stays
+        EXPECT_FALSE(p.main->scanrunning());
+        EXPECT_EQ(p.values.scanpath, "");
+    }
+}
+
+TEST(DesktopBus, ActivateBringsTheWindowBackAndThereAreNoActions)
+{
+    PrivateBus bus;
+    Program p({}, false, bus.connect());
+    ASSERT_TRUE(p.start());
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    p.main->hide();
+    QDBusConnection peer = bus.connect();
+    EXPECT_EQ(callapplication(peer, QStringLiteral("Activate"), { QVariantMap() }).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.main->isVisible(); }));
+    const QDBusMessage action = callapplication(
+        peer, QStringLiteral("ActivateAction"), { QStringLiteral("quit"), QVariantList(), QVariantMap() });
+    EXPECT_EQ(action.type(), QDBusMessage::ErrorMessage);
+    EXPECT_TRUE(p.main->isVisible());
+}
+
+TEST(DesktopBus, ASecondCopyRunsWithoutTheNameAndWithoutABusAsBefore)
+{
+    PrivateBus bus;
+    QDBusConnection first = bus.connect();
+    ASSERT_TRUE(first.registerService(ApplicationBus::name()));
+    QDBusConnection second = bus.connect();
+    Program p({}, false, second);
+    EXPECT_FALSE(p.main->findChild<ApplicationBus*>()->claimed());
+    EXPECT_TRUE(second.objectRegisteredAt(ApplicationBus::path()) == nullptr);
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.model().rowCount(), 1);
+
+    Program alone;
+    EXPECT_FALSE(alone.main->findChild<ApplicationBus*>()->claimed());
 }
 
 } // namespace
