@@ -49,6 +49,8 @@ ScanTreeView::ScanTreeView(QWidget* parent)
     m_largestfirst = m_menu->addAction(QStringLiteral("Largest First"));
     m_largestfirst->setCheckable(true);
     m_copypath = m_menu->addAction(QStringLiteral("Copy Path"));
+    m_showinfilemanager = m_menu->addAction(QStringLiteral("Show in File Manager"));
+    m_rescan = m_menu->addAction(QStringLiteral("Rescan This Directory"));
     connect(m_largestfirst, &QAction::toggled, this, [this](bool on) {
         if (!m_model)
             return;
@@ -57,6 +59,8 @@ ScanTreeView::ScanTreeView(QWidget* parent)
             scrollTo(currentIndex());
     });
     connect(m_copypath, &QAction::triggered, this, [this] { copypath(m_menunode); });
+    connect(m_showinfilemanager, &QAction::triggered, this, [this] { emit showinfilemanager(m_menunode); });
+    connect(m_rescan, &QAction::triggered, this, [this] { emit rescan(m_menunode); });
 }
 
 QFont ScanTreeView::treefont()

@@ -3,11 +3,13 @@
 #include "ColourRangeTable.h"
 #include "DisplayText.h"
 #include "Feedback.h"
+#include "FileManager.h"
 #include "Forms.h"
 #include "HelpLauncher.h"
 #include "NodeDecorations.h"
 #include "Placement.h"
 #include "RangePalette.h"
+#include "Records.h"
 #include "ScanTreeModel.h"
 #include "ScanTreeView.h"
 #include "SettingsStore.h"
@@ -41,6 +43,8 @@ namespace {
 constexpr QRect DefaultBounds(22, 32, 703, 397);
 // How long a close waits for a scan to notice its stop before the program ends regardless.
 constexpr int CloseWaitMs = 500;
+// How long "Show in File Manager" waits for an answer on the bus before it gives up.
+constexpr int FileManagerWaitMs = 3000;
 
 // Sets a top-level window's outer bounds (frame included) as Left, Top, Width, Height.
 void setouterbounds(QWidget* window, const QRect& bounds)
@@ -128,6 +132,9 @@ TQVForm1::TQVForm1(const Services& services, QWidget* parent)
     Feedback& feedback = m_services.feedback;
     connect(m_tree, &ScanTreeView::dblclick, this,
         [this, &feedback] { reporterrors(feedback, [&] { QVtreeviewDblClick(); }); });
+    connect(m_tree->contextmenu(), &QMenu::aboutToShow, this, &TQVForm1::menuabouttoshow);
+    connect(m_tree, &ScanTreeView::showinfilemanager, this,
+        [this, &feedback](const QModelIndex& node) { reporterrors(feedback, [&] { showinfilemanager(node); }); });
     connect(m_stop, &QAbstractButton::clicked, this,
         [this, &feedback] { reporterrors(feedback, [&] { QVstopbtnClick(); }); });
     m_tick.setInterval(16);
@@ -445,6 +452,28 @@ void TQVForm1::QVtreeviewDblClick()
     if (!r || r->kind != KindGroup)
         return;
     m_windows->detail.open(*r, outerbounds(this), m_tree->lastpress().y());
+}
+
+void TQVForm1::menuabouttoshow()
+{
+    const dirrec* r = m_model->record(m_tree->menunode());
+    const bool ondisc = r && !m_services.values.imported;
+    m_tree->showinfilemanageraction()->setEnabled(ondisc);
+    m_tree->rescanaction()->setEnabled(ondisc && r->kind == KindDirectory && !m_scanning);
+}
+
+void TQVForm1::showinfilemanager(const QModelIndex& node)
+{
+    const dirrec* r = m_model->record(node);
+    if (!r || m_services.values.imported)
+        return;
+    // A file-type group shows its directory.
+    const std::string dir = recordpath(r->kind == KindGroup ? *r->parent : *r);
+    auto done = [this, dir](bool shown) {
+        if (!shown)
+            m_services.feedback.message(this, "Cannot show " + displaytext(dir) + " in a file manager");
+    };
+    qv::showinfilemanager(m_services.bus, dir, this, done, FileManagerWaitMs);
 }
 
 // Close

@@ -99,6 +99,8 @@ private:
     void Warranty1Click();
     void QVstopbtnClick();
     void QVtreeviewDblClick();
+    void menuabouttoshow(); // enables the node commands that fit the node and the scan's state
+    void showinfilemanager(const QModelIndex& node);
     void FormClose();
 
     Services m_services;

@@ -118,6 +118,7 @@ void QVMakeTree::body()
         v.arena.release();
     }
     v.scanroot = v.arena.make(path, KindDirectory);
+    v.imported = false;
 
     const std::unique_ptr<DirLister> lister = m_services.makelister();
     const ScanSummary scan = runscan(

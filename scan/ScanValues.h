@@ -25,6 +25,9 @@ struct ScanValues
     std::atomic<std::int32_t> scaninprogress { 0 };
     std::atomic<std::int32_t> scanabort { 0 };
     bool ntfamily = true; // Linux reports the real cluster size
+    // The records were read from an export file, not walked: nothing of them is on this machine's disc to
+    // show in a file manager or to rescan. Set by the import, cleared by a scan.
+    bool imported = false;
 };
 
 } // namespace qv

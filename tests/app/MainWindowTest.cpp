@@ -6,8 +6,10 @@
 #include "DetailModel.h"
 #include "DirectoryList.h"
 #include "DriveSelector.h"
+#include "FakeDesktop.h"
 #include "FakeFiles.h"
 #include "FigureWords.h"
+#include "FileManager.h"
 #include "HelpViewerWindow.h"
 #include "Labels.h"
 #include "MakeWindows.h"
@@ -41,6 +43,7 @@
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -173,6 +176,43 @@ struct Program
         choose("/data");
         return QTest::qWaitFor([&] { return files.held() && values.scaninprogress == 1; }, 10000);
     }
+    // Opens the tree's context menu over node, as the right button does.
+    QMenu* menufor(const QModelIndex& node) const
+    {
+        ScanTreeView& view = main->treeview();
+        view.scrollTo(node);
+        const QPoint under = view.visualRect(node).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, under, view.viewport()->mapToGlobal(under));
+        QApplication::sendEvent(view.viewport(), &event);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view.contextmenu()->isVisible(); }));
+        return view.contextmenu();
+    }
+    // Chooses the menu item of the tree's context menu over node.
+    void command(const QModelIndex& node, QAction* (ScanTreeView::*item)() const) const
+    {
+        QMenu* menu = menufor(node);
+        QAction* action = (main->treeview().*item)();
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+        action->trigger();
+        menu->close();
+    }
+    // The node of the record at path below the scan root (names joined by "/"); the root for "".
+    QModelIndex node(const std::string& path) const
+    {
+        const dirrec* r = values.scanroot;
+        std::size_t from = 0;
+        while (r && from < path.size()) {
+            const std::size_t end = std::min(path.find('/', from), path.size());
+            const std::string_view name = std::string_view(path).substr(from, end - from);
+            const dirrec* c = r->child;
+            while (c && c->name() != name)
+                c = c->next;
+            r = c;
+            from = end + 1;
+        }
+        return model().indexof(r);
+    }
+
     // Runs every event posted so far, by waiting for a marker posted after them.
     static bool settled()
     {
@@ -1081,6 +1121,132 @@ TEST(DesktopBus, ASecondCopyRunsWithoutTheNameAndWithoutABusAsBefore)
 
     Program alone;
     EXPECT_FALSE(alone.main->findChild<ApplicationBus*>()->claimed());
+}
+
+} // namespace
+
+namespace {
+
+// A scanned tree on the disc: a directory whose name is not UTF-8 and a group at the top.
+struct ShownTree
+{
+    TempTree t;
+    ShownTree()
+    {
+        t.dir("caf\xe9");
+        t.file("caf\xe9/a.txt", 10);
+        t.file("b.c", 10);
+    }
+};
+
+TEST(DesktopFileManager, ShowsADirectoryOrAGroupsDirectoryThroughTheFileManager)
+{
+    PrivateBus bus;
+    ShownTree tree;
+    Program p({}, true, bus.connect());
+    FakeFileManager manager(bus.connect());
+    ASSERT_TRUE(manager.owned);
+    UrlRecorder fallback(QStringLiteral("file"));
+    ASSERT_TRUE(p.start());
+    p.choose(tree.t.root());
+    ASSERT_TRUE(p.scanned());
+
+    p.command(p.node("caf\xe9"), &ScanTreeView::showinfilemanageraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.shown.size() == 1; }));
+    EXPECT_EQ(manager.shown[0], QStringList { QString::fromStdString("file://" + tree.t.root() + "/caf%E9") });
+    EXPECT_EQ(manager.shown[0][0], fileuri(tree.t.at("caf\xe9")));
+
+    p.command(p.node("*.C"), &ScanTreeView::showinfilemanageraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.shown.size() == 2; }));
+    EXPECT_EQ(manager.shown[1], QStringList { fileuri(tree.t.root()) });
+    ASSERT_TRUE(p.settled());
+    EXPECT_TRUE(fallback.opened.empty());
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
+}
+
+TEST(DesktopFileManager, WithoutAFileManagerOrABusTheDefaultHandlerOpensTheDirectory)
+{
+    ShownTree tree;
+    PrivateBus bus;
+    UrlRecorder fallback(QStringLiteral("file"));
+    for (const bool onbus : { true, false }) {
+        Program p({}, true, onbus ? bus.connect() : QDBusConnection(QString()));
+        ASSERT_TRUE(p.start());
+        p.choose(tree.t.root());
+        ASSERT_TRUE(p.scanned());
+        fallback.opened.clear();
+        p.command(p.node("caf\xe9/*.TXT"), &ScanTreeView::showinfilemanageraction);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return fallback.opened.size() == 1; })) << onbus;
+        EXPECT_EQ(fallback.opened[0].toEncoded(), fileuri(tree.t.at("caf\xe9")).toLatin1());
+        EXPECT_TRUE(p.feedback.messages.isEmpty());
+    }
+}
+
+TEST(DesktopFileManager, AFileManagerThatDoesNotAnswerIsDroppedWithoutBlockingAndReported)
+{
+    PrivateBus bus;
+    ShownTree tree;
+    Program p({}, true, bus.connect());
+    FakeFileManager manager(bus.connect());
+    manager.answer = false;
+    UrlRecorder fallback(QStringLiteral("file"));
+    ASSERT_TRUE(p.start());
+    p.choose(tree.t.root());
+    ASSERT_TRUE(p.scanned());
+    p.command(p.node(""), &ScanTreeView::showinfilemanageraction);
+    // The window goes on while the call waits.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.shown.size() == 1; }));
+    ASSERT_TRUE(p.settled());
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !p.feedback.messages.isEmpty(); }, 30000));
+    EXPECT_EQ(p.feedback.messages,
+        QStringList { "Cannot show " + QString::fromStdString(tree.t.root()) + " in a file manager" });
+    EXPECT_TRUE(fallback.opened.empty()); // its answer may still come: no second window
+}
+
+TEST(DesktopFileManager, NothingToOpenWithIsReported)
+{
+    ShownTree tree;
+    Program p({}, true);
+    ASSERT_TRUE(p.start());
+    p.choose(tree.t.root());
+    ASSERT_TRUE(p.scanned());
+    // No bus, and the tests' platform opens no URL itself.
+    p.command(p.node("*.C"), &ScanTreeView::showinfilemanageraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !p.feedback.messages.isEmpty(); }));
+    EXPECT_TRUE(p.feedback.messages[0].startsWith(QStringLiteral("Cannot show ")));
+}
+
+TEST(DesktopFileManager, NodeCommandsAreOffForAnImportedTreeAndRescanForGroupsAndDuringAScan)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    ScanTreeView& view = p.main->treeview();
+    auto enabled = [&](const std::string& path) {
+        QMenu* menu = p.menufor(p.node(path));
+        const std::pair<bool, bool> on { view.showinfilemanageraction()->isEnabled(),
+            view.rescanaction()->isEnabled() };
+        menu->close();
+        return on;
+    };
+    EXPECT_EQ(enabled(""), std::pair(true, true));
+    EXPECT_EQ(enabled("a"), std::pair(true, true));
+    EXPECT_EQ(enabled("a/*.TXT"), std::pair(true, false));
+
+    p.values.imported = true;
+    EXPECT_EQ(enabled("a"), std::pair(false, false));
+    EXPECT_EQ(enabled("*.C"), std::pair(false, false));
+    p.values.imported = false;
+
+    // While a scan runs its tree is empty; a rescan of a shown tree is held below.
+    ASSERT_TRUE(p.heldscan());
+    QMenu* menu = p.menufor(QModelIndex());
+    EXPECT_FALSE(view.rescanaction()->isEnabled());
+    menu->close();
+    p.files.release();
+    ASSERT_TRUE(p.scanned());
 }
 
 } // namespace
