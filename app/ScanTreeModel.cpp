@@ -3,6 +3,8 @@
 #include "ColourRangeTable.h"
 #include "FigureWords.h"
 #include "Labels.h"
+#include "Records.h"
+#include "Rescan.h"
 
 #include <algorithm>
 
@@ -19,16 +21,10 @@ void ScanTreeModel::build(dirrec* root, int W, const ColourRangeTable& table)
     m_nodes.clear();
     m_first.clear();
     m_count.clear();
-    m_levelstart.clear();
     m_labelwidth = W;
     if (root) {
         m_nodes.push_back(root);
-        std::size_t levelend = 0;
         for (std::size_t i = 0; i < m_nodes.size(); ++i) {
-            if (i == levelend) {
-                m_levelstart.push_back(static_cast<std::uint32_t>(i));
-                levelend = m_nodes.size();
-            }
             dirrec* r = m_nodes[i];
             r->treenode = static_cast<std::int32_t>(i);
             r->stateimage = ColourOfSize(table, r->space);
@@ -75,6 +71,12 @@ void ScanTreeModel::setlargestfirst(bool on)
 
 void ScanTreeModel::arrangechildren()
 {
+    for (std::size_t p = 0; p < m_nodes.size(); ++p)
+        arrangeblock(static_cast<std::uint32_t>(p));
+}
+
+void ScanTreeModel::arrangeblock(std::uint32_t p)
+{
     // Each sibling block keeps its place in the layout; its nodes are rewritten from the record's child
     // list (the name order) and, largest first, stably sorted by space. A node's first-child and count
     // entries move with it, so the blocks of the levels below stay where they are.
@@ -84,27 +86,114 @@ void ScanTreeModel::arrangechildren()
         std::uint32_t first;
         std::uint32_t count;
     };
+    if (m_count[p] == 0)
+        return;
     std::vector<Node> block;
-    for (std::size_t p = 0; p < m_nodes.size(); ++p) {
-        if (m_count[p] == 0)
-            continue;
-        block.clear();
-        for (dirrec* c = m_nodes[p]->child; c; c = c->next) {
-            const auto node = static_cast<std::uint32_t>(c->treenode);
-            block.push_back({ c, m_first[node], m_count[node] });
-        }
-        if (m_largestfirst)
-            std::stable_sort(
-                block.begin(), block.end(), [](const Node& a, const Node& b) { return a.r->space > b.r->space; });
-        std::uint32_t node = m_first[p];
-        for (const Node& n : block) {
-            m_nodes[node] = n.r;
-            m_first[node] = n.first;
-            m_count[node] = n.count;
-            n.r->treenode = static_cast<std::int32_t>(node);
-            ++node;
-        }
+    for (dirrec* c = m_nodes[p]->child; c; c = c->next) {
+        const auto node = static_cast<std::uint32_t>(c->treenode);
+        block.push_back({ c, m_first[node], m_count[node] });
     }
+    if (m_largestfirst)
+        std::stable_sort(
+            block.begin(), block.end(), [](const Node& a, const Node& b) { return a.r->space > b.r->space; });
+    std::uint32_t node = m_first[p];
+    for (const Node& n : block) {
+        m_nodes[node] = n.r;
+        m_first[node] = n.first;
+        m_count[node] = n.count;
+        n.r->treenode = static_cast<std::int32_t>(node);
+        ++node;
+    }
+}
+
+void ScanTreeModel::replacesubtree(dirrec* dir, dirrec* fresh, int W, const ColourRangeTable& table)
+{
+    if (!indexof(dir).isValid()) {
+        splicesubtree(dir, fresh);
+        return;
+    }
+    emit layoutAboutToBeChanged();
+    // Each persistent index by its record; below dir, by the names and kinds from dir down, since those
+    // records are replaced.
+    struct Kept
+    {
+        const dirrec* r;
+        std::vector<const dirrec*> chain; // from just below dir down to r; empty: r itself stays
+    };
+    const QModelIndexList before = persistentIndexList();
+    std::vector<Kept> kept;
+    kept.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before) {
+        Kept k { record(index), {} };
+        for (const dirrec* r = k.r; r && r != dir; r = r->parent)
+            k.chain.push_back(r);
+        if (!k.r || k.chain.empty() || k.chain.back()->parent != dir)
+            k.chain.clear();
+        std::reverse(k.chain.begin(), k.chain.end());
+        kept.push_back(std::move(k));
+    }
+
+    // The old subtree's nodes stay in the layout, unreachable and empty.
+    for (dirrec* c = dir->child; c;) {
+        const auto node = static_cast<std::uint32_t>(c->treenode);
+        m_nodes[node] = nullptr;
+        m_count[node] = 0;
+        c->treenode = -1;
+        if (c->child) {
+            c = c->child;
+            continue;
+        }
+        while (c->parent != dir && !c->next)
+            c = c->parent;
+        c = c->next;
+    }
+    splicesubtree(dir, fresh);
+    m_labelwidth = W;
+    for (dirrec* a = dir; a; a = a->parent)
+        a->stateimage = ColourOfSize(table, a->space);
+    // dir's new subtree, breadth first at the end of the layout.
+    const std::size_t start = m_nodes.size();
+    auto place = [&](dirrec* p) {
+        const auto node = static_cast<std::uint32_t>(p->treenode);
+        m_first[node] = static_cast<std::uint32_t>(m_nodes.size());
+        std::uint32_t n = 0;
+        for (dirrec* c = p->child; c; c = c->next, ++n) {
+            c->treenode = static_cast<std::int32_t>(m_nodes.size());
+            c->stateimage = ColourOfSize(table, c->space);
+            m_nodes.push_back(c);
+            m_first.push_back(0);
+            m_count.push_back(0);
+        }
+        m_count[node] = n;
+    };
+    place(dir);
+    for (std::size_t i = start; i < m_nodes.size(); ++i)
+        place(m_nodes[i]);
+    if (m_largestfirst) {
+        // The ancestors' figures changed too, and with them their places among their siblings.
+        for (const dirrec* a = dir; a->parent; a = a->parent)
+            arrangeblock(static_cast<std::uint32_t>(a->parent->treenode));
+        arrangeblock(static_cast<std::uint32_t>(dir->treenode));
+        for (std::size_t i = start; i < m_nodes.size(); ++i)
+            arrangeblock(static_cast<std::uint32_t>(i));
+    }
+
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const Kept& k : kept) {
+        const dirrec* r = k.chain.empty() ? k.r : dir;
+        for (const dirrec* old : k.chain) {
+            const dirrec* c = r->child;
+            while (c && (c->kind != old->kind || namecmp(c->name(), old->name()) != 0))
+                c = c->next;
+            r = c;
+            if (!r)
+                break;
+        }
+        after.push_back(indexof(r));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
 }
 
 void ScanTreeModel::clear()
@@ -113,7 +202,6 @@ void ScanTreeModel::clear()
     m_nodes = {};
     m_first = {};
     m_count = {};
-    m_levelstart = {};
     endResetModel();
 }
 
@@ -158,7 +246,8 @@ QModelIndex ScanTreeModel::index(int row, int column, const QModelIndex& parent)
 
 QModelIndex ScanTreeModel::parent(const QModelIndex& child) const
 {
-    if (!child.isValid() || child.internalId() == 0 || child.internalId() >= m_nodes.size())
+    if (!child.isValid() || child.internalId() == 0 || child.internalId() >= m_nodes.size()
+        || !m_nodes[child.internalId()])
         return {};
     return indexof(m_nodes[child.internalId()]->parent);
 }
@@ -184,8 +273,8 @@ bool ScanTreeModel::hasChildren(const QModelIndex& parent) const
 
 int ScanTreeModel::level(std::uint32_t node) const
 {
-    const auto it = std::upper_bound(m_levelstart.begin(), m_levelstart.end(), node);
-    return static_cast<int>(it - m_levelstart.begin()) - 1;
+    // A rescanned subtree lies outside the breadth-first order of levels: counted up the records.
+    return recordlevel(m_nodes[node]);
 }
 
 QVariant ScanTreeModel::data(const QModelIndex& index, int role) const

@@ -13,7 +13,8 @@ namespace qv {
 class ColourRangeTable;
 
 // The tree view's read-only model over the records of one scan. build() lays the records out breadth
-// first, so that the children of every record are contiguous: index(), parent() and rowCount() take
+// first (a rescanned subtree goes at the end, the same way), so that the children of every record are
+// contiguous: index(), parent() and rowCount() take
 // constant time, and building is one pass without recursion, at 16 bytes per record. Each record's
 // treenode is its place in that layout. Labels are made when the view asks for them. The children of a
 // record show in the records' own (name) order, or by request largest first; either way only the view's
@@ -29,6 +30,12 @@ public:
     void build(dirrec* root, int W, const ColourRangeTable& table);
     // Shows nothing; the records shown so far may be released afterwards.
     void clear();
+    // A rescan's result: puts fresh's subtree in place of dir's (splicesubtree) and shows it with label
+    // width W, as a layout change that keeps the view's state: expanded nodes, the selection and the current
+    // node stay with their records, those below dir with the new record of the same name and kind (and go
+    // when there is none). dir's new subtree and its ancestors get their discs from table. Takes time in
+    // proportion to the old and new subtrees and the depth of dir, not to the tree.
+    void replacesubtree(dirrec* dir, dirrec* fresh, int W, const ColourRangeTable& table);
     // After the records' stateimage fields were changed (recolouring): has every view repaint every
     // node's disc (a layout change without any move), at a cost independent of the number of directories.
     void refreshstateimages();
@@ -62,11 +69,11 @@ public:
 private:
     int level(std::uint32_t node) const;
     void arrangechildren(); // lays every sibling block out in the current order
+    void arrangeblock(std::uint32_t p); // lays out node p's children in the current order
 
     std::vector<dirrec*> m_nodes; // breadth-first: the root, then level 1, ...
     std::vector<std::uint32_t> m_first; // per node: the node index of its first child
     std::vector<std::uint32_t> m_count; // per node: its number of children
-    std::vector<std::uint32_t> m_levelstart; // node index where each level begins
     int m_labelwidth = 32;
     std::uint32_t m_clustersize = 4096;
     std::int32_t m_whatifkb = 4;

@@ -100,14 +100,21 @@ void ScanTreeView::showroot()
 {
     if (!m_model)
         return;
+    fitcolumn();
     const QModelIndex root = m_model->index(0, 0);
+    if (root.isValid())
+        expand(root);
+}
+
+void ScanTreeView::fitcolumn()
+{
+    if (!m_model)
+        return;
     // Name field and indentation together take labelwidth + 1 characters at every level; then the
     // figures, with room for counts and sizes wider than their fields.
     const int advance = QFontMetrics(font()).horizontalAdvance(QLatin1Char('0'));
     const int text = (m_model->labelwidth() + 1 + 45 + 12) * advance;
     header()->resizeSection(0, indentation() + iconSize().width() + 16 + text);
-    if (root.isValid())
-        expand(root);
 }
 
 bool ScanTreeView::viewportEvent(QEvent* event)

@@ -29,6 +29,8 @@ public:
     // After the model was built: the root expanded by one level, every other node collapsed, the column
     // as wide as the longest label.
     void showroot();
+    // The column as wide as the longest label of the model's label width, nothing else changed.
+    void fitcolumn();
     // The last mouse press, in the tree's client (viewport) coordinates; after Enter on a file-type
     // group, the centre of that node's row.
     QPoint lastpress() const { return m_lastpress; }

@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <charconv>
 #include <stdexcept>
@@ -135,6 +136,8 @@ TQVForm1::TQVForm1(const Services& services, QWidget* parent)
     connect(m_tree->contextmenu(), &QMenu::aboutToShow, this, &TQVForm1::menuabouttoshow);
     connect(m_tree, &ScanTreeView::showinfilemanager, this,
         [this, &feedback](const QModelIndex& node) { reporterrors(feedback, [&] { showinfilemanager(node); }); });
+    connect(m_tree, &ScanTreeView::rescan, this,
+        [this, &feedback](const QModelIndex& node) { reporterrors(feedback, [&] { rescan(m_model->record(node)); }); });
     connect(m_stop, &QAbstractButton::clicked, this,
         [this, &feedback] { reporterrors(feedback, [&] { QVstopbtnClick(); }); });
     m_tick.setInterval(16);
@@ -321,12 +324,22 @@ void TQVForm1::selectscan(const std::string& path)
     startscan(path);
 }
 
+void TQVForm1::rescan(dirrec* r)
+{
+    if (!r || r->kind != KindDirectory || m_scanning || m_services.values.imported || !m_model->indexof(r).isValid())
+        return;
+    const std::string path = recordpath(*r);
+    setstatus(displaytext(path));
+    repaint();
+    startscan(path, r);
+}
+
 bool TQVForm1::scanrunning() const
 {
     return m_pending.has_value() || m_scanning;
 }
 
-void TQVForm1::startscan(const std::string& path)
+void TQVForm1::startscan(const std::string& path, dirrec* rescan)
 {
     if (path.empty())
         return;
@@ -335,11 +348,12 @@ void TQVForm1::startscan(const std::string& path)
         m_thread->deleteLater();
         m_thread = nullptr;
     }
-    m_services.values.scanpath = path;
+    if (!rescan)
+        m_services.values.scanpath = path;
     const std::uint64_t ticket = m_mailbox.open();
     m_sink = std::make_unique<StatusMailbox::Sink>(m_mailbox, ticket);
     m_thread = new QVMakeTree(ScanServices { m_services.values, m_services.volumes, m_services.makelister, *m_sink,
-                                  *this, [this, ticket] { scanended(ticket); } },
+                                  *this, [this, ticket] { scanended(ticket); }, rescan },
         this);
     m_scanning = true;
     m_tick.start();
@@ -377,6 +391,18 @@ void TQVForm1::showtree()
         m_model->setclusters(m_services.values.clustersize, m_services.values.whatifkb);
         m_model->build(m_services.values.scanroot, m_services.values.labelwidth, m_services.colours);
         m_tree->showroot();
+    });
+}
+
+void TQVForm1::showsubtree(dirrec* dir, dirrec* fresh)
+{
+    reporterrors(m_services.feedback, [&] {
+        showstatus();
+        m_status->repaint();
+        const int scrolled = m_tree->verticalScrollBar()->value();
+        m_model->replacesubtree(dir, fresh, m_services.values.labelwidth, m_services.colours);
+        m_tree->fitcolumn();
+        m_tree->verticalScrollBar()->setValue(scrolled);
     });
 }
 

@@ -38,6 +38,10 @@ public:
     // a scan still running is stopped first and the new one starts when it has ended. An empty path
     // starts nothing.
     void selectscan(const std::string& path);
+    // "Rescan This Directory": walks the directory record r of the tree on display again and puts the
+    // result in place of its subtree, keeping the view as it is. Only while no scan runs, and never for a
+    // tree read from an export file.
+    void rescan(dirrec* r);
     // A scan has started whose end this window has not handled yet (or a scan waits for it).
     bool scanrunning() const;
     // After close: a scan thread that did not end in time; the program must then end without running
@@ -69,6 +73,7 @@ public:
     // The scan's hand-overs (GUI thread).
     void emptytree() override;
     void showtree() override;
+    void showsubtree(dirrec* dir, dirrec* fresh) override;
 
 signals:
     // The window has closed: the program ends.
@@ -83,7 +88,7 @@ private:
     void startup();
     void readsettings(); // once: the settings and the colour table
     void readvalues();
-    void startscan(const std::string& path);
+    void startscan(const std::string& path, dirrec* rescan = nullptr);
     void scanended(std::uint64_t ticket);
     void showstatus(); // the mailbox's latest text onto the status line
 

@@ -24,6 +24,9 @@ public:
     virtual void emptytree() = 0;
     // Fills the tree view from values.scanroot, which is summed and has its labelwidth.
     virtual void showtree() = 0;
+    // A rescan's result: puts fresh's subtree in place of dir's (splicesubtree) and shows it, the rest of
+    // the view staying as it was. values.maxdepth and labelwidth are already those of the new tree.
+    virtual void showsubtree(dirrec* dir, dirrec* fresh) = 0;
 };
 
 // What one scan works with. Everything referred to must outlive the thread.
@@ -39,6 +42,9 @@ struct ScanServices
     // Runs on the thread that made the QVMakeTree once the scan has ended (completed, aborted or with the
     // hand-overs cancelled). Connected before the thread starts, so it is never missed.
     std::function<void()> ended;
+    // A rescan instead of a whole scan: this directory record of the summed tree on display is walked
+    // again and its subtree replaced (see QVMakeTree).
+    dirrec* rescan = nullptr;
 };
 
 // One scan from start to end on its own thread: releases the previous scan's records (after having the
@@ -49,6 +55,11 @@ struct ScanServices
 //
 // Status texts go to the sink in this order: the walker's texts, then (unless aborted)
 // "Scan Complete Preparing Display..." and "Freespace on Drive <mount point> is <MB>MB".
+//
+// A rescan keeps the records and the tree view: it walks only services.rescan's directory, with the
+// scan's cluster size and the same walker and texts, into fresh records, and unless stopped hands them
+// to showsubtree. A stopped rescan leaves the tree as it was. Meanwhile the GUI thread goes on reading
+// the records on display; the rescan only reads them until the hand-over.
 class QVMakeTree : public QThread
 {
     Q_OBJECT
@@ -84,6 +95,7 @@ private:
     bool ongui(std::function<void()> fn);
     void runhandover(); // GUI thread
     void body();
+    void rescanbody();
 
     ScanServices m_services;
     HandOver m_handover;

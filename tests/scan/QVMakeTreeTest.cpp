@@ -5,6 +5,7 @@
 #include "FakeFiles.h"
 #include "ReadAhead.h"
 #include "RecordChecks.h"
+#include "Rescan.h"
 #include "ScanFakes.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,11 @@ public:
     }
     void emptytree() override { record("emptytree"); }
     void showtree() override { record("showtree"); }
+    void showsubtree(dirrec* dir, dirrec* fresh) override
+    {
+        record("showsubtree");
+        splicesubtree(dir, fresh);
+    }
 
     Strings calls;
     Strings roots; // scanroot's name at each call: the records are still there to read
