@@ -402,6 +402,8 @@ void TQVForm1::showsubtree(dirrec* dir, dirrec* fresh)
         const int scrolled = m_tree->verticalScrollBar()->value();
         m_model->replacesubtree(dir, fresh, m_services.values.labelwidth, m_services.colours);
         m_tree->fitcolumn();
+        // Laid out now rather than at the next event, so the scroll position can be put back for good.
+        m_tree->doItemsLayout();
         m_tree->verticalScrollBar()->setValue(scrolled);
     });
 }

@@ -39,6 +39,7 @@
 #include "TQVWhatifForm.h"
 #include "TQVdiag1.h"
 #include "TempTree.h"
+#include "Walk.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
@@ -57,6 +58,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -1247,6 +1249,164 @@ TEST(DesktopFileManager, NodeCommandsAreOffForAnImportedTreeAndRescanForGroupsAn
     menu->close();
     p.files.release();
     ASSERT_TRUE(p.scanned());
+}
+
+} // namespace
+
+namespace {
+
+// A whole scan of path as it is now, summed, to hold a rescanned tree against.
+struct WholeScan
+{
+    Walk walk;
+    int maxdepth = 0;
+    WholeScan(const std::string& path, std::uint32_t clustersize)
+    {
+        PosixDirLister lister;
+        rollup(walk.run(lister, path, clustersize), 0, maxdepth);
+    }
+};
+
+// Every node's label and disc are those of its record's figures now.
+void expectlabels(const Program& p)
+{
+    ScanTreeModel& m = p.model();
+    std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& at, int level) {
+        const dirrec* r = m.record(at);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(m.data(at).toString(), buildlabel(*r, 2 * level, p.values.labelwidth));
+        EXPECT_EQ(r->stateimage, ColourOfSize(p.colours, r->space)) << r->name();
+        for (int row = 0; row < m.rowCount(at); ++row)
+            walk(m.index(row, 0, at), level + 1);
+    };
+    walk(m.index(0, 0), 0);
+}
+
+TEST(MainWindowRescan, ARescannedDirectoryEqualsAWholeScanAndTheViewStaysAsItWas)
+{
+    TempTree t;
+    for (int i = 0; i < 40; ++i)
+        t.file("f" + std::to_string(100 + i) + ".x" + std::to_string(i), 10); // rows to scroll by
+    for (int i = 0; i < 8; ++i)
+        t.dir("a" + std::to_string(i)); // rows above sub, which stays in view
+    for (const char* d : { "sub", "sub/gone", "sub/keep", "sub/keep/in", "other" })
+        t.dir(d);
+    t.file("sub/b.c", 5000);
+    t.file("sub/c.c", 10);
+    t.file("sub/old.log", 7);
+    t.file("sub/gone/x.txt", 1);
+    t.file("sub/keep/y.txt", 2);
+    t.file("sub/keep/in/z.txt", 2);
+    t.file("other/w.md", 3);
+
+    Program p({}, true);
+    QAbstractItemModelTester tester(&p.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_TRUE(p.start());
+    p.choose(t.root());
+    ASSERT_TRUE(p.scanned());
+    ScanTreeView& view = p.main->treeview();
+    view.expand(p.node("sub"));
+    view.expand(p.node("sub/keep"));
+    view.expand(p.node("sub/gone"));
+    view.expand(p.node("sub/keep/in")); // stays expanded although it goes below
+    view.setCurrentIndex(p.node("sub/keep/*.TXT"));
+    view.selectionModel()->select(p.node("sub/keep/*.TXT"), QItemSelectionModel::ClearAndSelect);
+    ASSERT_TRUE(p.settled());
+    view.verticalScrollBar()->setValue(3);
+    ASSERT_EQ(view.verticalScrollBar()->value(), 3);
+    const dirrec* top = p.values.scanroot;
+
+    // Files added, removed and grown, a group emptied, a group new, a directory gone, one new and deeper.
+    t.file("sub/d.c", 123);
+    ::unlink(t.at("sub/c.c").c_str());
+    t.file("sub/b.c", 9000);
+    ::unlink(t.at("sub/old.log").c_str());
+    t.file("sub/new.py", 40000);
+    ::unlink(t.at("sub/gone/x.txt").c_str());
+    ::rmdir(t.at("sub/gone").c_str());
+    t.file("sub/keep/in/more.txt", 2);
+    for (std::string d = "sub/new"; d.size() < 40; d += "/deeper")
+        t.dir(d);
+    t.file("sub/new/deeper/deeper/deeper/deeper/f.txt", 5);
+
+    p.command(p.node("sub"), &ScanTreeView::rescanaction);
+    ASSERT_EQ(view.verticalScrollBar()->value(), 3);
+    EXPECT_EQ(p.status()->text(), QString::fromStdString(t.at("sub")));
+    ASSERT_TRUE(p.scanned());
+    QTRY_VERIFY(p.status()->text().startsWith(QStringLiteral("Freespace on Drive ")));
+
+    const WholeScan whole(t.root(), p.values.clustersize);
+    EXPECT_EQ(treetext(p.values.scanroot), treetext(whole.walk.root));
+    EXPECT_EQ(p.values.maxdepth, whole.maxdepth);
+    EXPECT_EQ(p.values.labelwidth, labelwidth(whole.maxdepth));
+    EXPECT_EQ(p.values.scanroot, top); // the same tree, corrected
+    expectlabels(p);
+
+    EXPECT_TRUE(view.isExpanded(p.node("")));
+    EXPECT_TRUE(view.isExpanded(p.node("sub")));
+    EXPECT_TRUE(view.isExpanded(p.node("sub/keep")));
+    EXPECT_TRUE(view.isExpanded(p.node("sub/keep/in")));
+    EXPECT_FALSE(view.isExpanded(p.node("sub/new")));
+    EXPECT_FALSE(view.isExpanded(p.node("other")));
+    EXPECT_EQ(view.currentIndex(), p.node("sub/keep/*.TXT"));
+    EXPECT_EQ(view.selectionModel()->selectedIndexes(), QModelIndexList { p.node("sub/keep/*.TXT") });
+    ASSERT_TRUE(p.settled());
+    EXPECT_EQ(view.verticalScrollBar()->value(), 3);
+
+    // Largest first follows the new figures, above the rescanned directory too; then a directory that has
+    // gone altogether becomes an empty one.
+    view.largestfirstaction()->setChecked(true);
+    ::unlink(t.at("other/w.md").c_str());
+    ::rmdir(t.at("other").c_str());
+    t.file("sub/keep/in/huge.txt", 100000000);
+    p.command(p.node("other"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(p.scanned());
+    p.command(p.node("sub/keep/in"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.model().index(0, 0, p.node("")), p.node("sub"));
+    EXPECT_EQ(p.model().rowCount(p.node("other")), 0);
+    const WholeScan gone(t.root(), p.values.clustersize);
+    EXPECT_EQ(p.values.scanroot->count, gone.walk.root->count);
+    EXPECT_EQ(p.values.scanroot->space, gone.walk.root->space);
+    expectlabels(p);
+    EXPECT_EQ(view.currentIndex(), p.node("sub/keep/*.TXT"));
+}
+
+TEST(MainWindowRescan, StopLeavesTheOldSubtreeAndTheFilesAreReadOnlyBelowTheDirectory)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    const std::string before = treetext(p.values.scanroot);
+    const std::vector<std::string> opened = p.files.opened();
+
+    p.files.hold("/data/a");
+    p.files.file("/data/a/new.txt", 1);
+    p.command(p.node("a"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held() && p.values.scaninprogress == 1; }, 10000));
+    EXPECT_EQ(p.model().rowCount(), 1); // the tree stays on display
+    EXPECT_EQ(p.status()->text(), QStringLiteral("/data/a"));
+    QTest::mouseClick(p.stop(), Qt::LeftButton);
+    EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
+    p.files.release();
+    ASSERT_TRUE(p.scanned());
+    ASSERT_TRUE(p.settled());
+    EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
+    EXPECT_EQ(treetext(p.values.scanroot), before);
+    expectlabels(p);
+
+    // Done again without a stop: only /data/a is read (opened once from the scan root to see that it is
+    // still a directory there, then walked), and only its volume asked for the free space.
+    p.command(p.node("a"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), FreeText);
+    std::vector<std::string> want = opened;
+    want.insert(want.end(), 4, "/data/a");
+    EXPECT_EQ(p.files.opened(), want);
+    EXPECT_EQ(p.volumes.asked(), (std::vector<std::string> { "/data", "/data/a", "/data/a" }));
+    EXPECT_EQ(p.values.scanroot->count, 5u);
+    EXPECT_EQ(p.values.scanpath, "/data");
 }
 
 } // namespace
