@@ -28,8 +28,8 @@ struct ScanJob
     // A rescan: the directory walked (else root's name), and the scan root it lies below. It is walked only
     // when it opens from there without following a link or entering a mount point, as the whole scan would
     // have entered it; otherwise it is one that can't be opened.
-    std::string path;
-    std::string below;
+    std::string path {};
+    std::string below {};
     std::FILE* diag = stderr; // the walker's diagnostics
 };
 

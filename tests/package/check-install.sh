@@ -41,7 +41,7 @@ desktop=$prefix/share/applications/$id.desktop
 if [ -f "$desktop" ]; then
     out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate failed"
     [ -z "$out" ] || fail "desktop-file-validate: $out"
-    grep -qx "Exec=quorvane" "$desktop" || fail "the desktop entry does not run quorvane"
+    grep -qx "Exec=quorvane %U" "$desktop" || fail "the desktop entry does not run quorvane"
     grep -qx "Icon=$id" "$desktop" || fail "the desktop entry's icon is not $id"
 fi
 
