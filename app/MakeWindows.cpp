@@ -1,5 +1,6 @@
 #include "MakeWindows.h"
 
+#include "ApplicationBus.h"
 #include "ColourRangeTable.h"
 #include "ExportDirectory.h"
 #include "HelpLauncher.h"
@@ -57,6 +58,9 @@ std::unique_ptr<TQVForm1> makewindows(const Services& services, const std::strin
     QObject::connect(main, &QObject::destroyed, [launcher] { delete launcher; });
     main->setwindows(Windows { *select, *about, *noscan, *detail, *colourranges, *legend, *history, *findhelp,
         *warranty, *whatif, *viewer, *launcher });
+
+    // Reached from the desktop once every window exists; a second copy runs without the name.
+    (new ApplicationBus(*main))->claim(services.bus);
     return form1;
 }
 

@@ -33,7 +33,7 @@ int runprogram(int argc, char** argv)
     std::unique_ptr<TQVForm1> main;
     try {
         const Services services { *values, *colours, *settings, feedback, *volumes,
-            [] { return std::make_unique<PosixDirLister>(); }, importtree };
+            [] { return std::make_unique<PosixDirLister>(); }, importtree, QDBusConnection::sessionBus() };
         main = makewindows(services);
         QObject::connect(main.get(), &TQVForm1::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         main->show();

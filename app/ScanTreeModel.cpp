@@ -3,6 +3,8 @@
 #include "ColourRangeTable.h"
 #include "FigureWords.h"
 #include "Labels.h"
+#include "Records.h"
+#include "Rescan.h"
 
 #include <algorithm>
 
@@ -101,6 +103,87 @@ void ScanTreeModel::setlargestfirst(bool on)
     after.reserve(before.size());
     for (const dirrec* r : records)
         after.push_back(indexof(r));
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
+void ScanTreeModel::replacesubtree(dirrec* dir, dirrec* fresh, int W)
+{
+    if (!indexof(dir).isValid()) {
+        splicesubtree(dir, fresh);
+        return;
+    }
+    emit layoutAboutToBeChanged();
+    // Each persistent index by its record; below dir, by the names and kinds from dir down, since those
+    // records are replaced.
+    struct Kept
+    {
+        const dirrec* r;
+        std::vector<const dirrec*> chain; // from just below dir down to r; empty: r itself stays
+    };
+    const QModelIndexList before = persistentIndexList();
+    std::vector<Kept> kept;
+    kept.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before) {
+        Kept k { record(index), {} };
+        for (const dirrec* r = k.r; r && r != dir; r = r->parent)
+            k.chain.push_back(r);
+        if (!k.r || k.chain.empty() || k.chain.back()->parent != dir)
+            k.chain.clear();
+        std::reverse(k.chain.begin(), k.chain.end());
+        kept.push_back(std::move(k));
+    }
+
+    // The old subtree's records lose their child arrays, and so does dir, whose children change.
+    const auto forget = [this](const dirrec* r) {
+        const auto it = m_children.find(r);
+        if (it != m_children.end()) {
+            m_rowsmade -= it->second.rows.size();
+            m_children.erase(it);
+        }
+    };
+    forget(dir);
+    for (const dirrec* c = dir->child; c;) {
+        forget(c);
+        if (c->child) {
+            c = c->child;
+            continue;
+        }
+        while (c->parent != dir && !c->next)
+            c = c->parent;
+        c = c->next;
+    }
+    splicesubtree(dir, fresh);
+    m_labelwidth = W;
+    if (m_largestfirst) {
+        // The ancestors' figures changed too, and with them their places among their siblings.
+        for (const dirrec* a = dir->parent; a; a = a->parent) {
+            const auto it = m_children.find(a);
+            if (it == m_children.end())
+                continue;
+            arrange(it->second.rows, a);
+            for (std::size_t row = 0; row < it->second.rows.size(); ++row) {
+                const auto own = m_children.find(it->second.rows[row]);
+                if (own != m_children.end())
+                    own->second.row = static_cast<int>(row);
+            }
+        }
+    }
+
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const Kept& k : kept) {
+        const dirrec* r = k.chain.empty() ? k.r : dir;
+        for (const dirrec* old : k.chain) {
+            const dirrec* c = r->child;
+            while (c && (c->kind != old->kind || namecmp(c->name(), old->name()) != 0))
+                c = c->next;
+            r = c;
+            if (!r)
+                break;
+        }
+        after.push_back(indexof(r));
+    }
     changePersistentIndexList(before, after);
     emit layoutChanged();
 }

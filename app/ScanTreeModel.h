@@ -36,6 +36,12 @@ public:
     std::int8_t stateimage(const dirrec& r) const { return m_colours.colourof(r); }
     // Has every view repaint every node's disc (nothing moves, nothing is laid out again).
     void refreshstateimages();
+    // A rescan's result: puts fresh's subtree in place of dir's (splicesubtree) and shows it with label
+    // width W, as a layout change that keeps the view's state: expanded nodes, the selection and the current
+    // node stay with their records, those below dir with the new record of the same name and kind (and go
+    // when there is none). Takes time in proportion to the old subtree, the children shown of dir's
+    // ancestors and the persistent indexes, not to the tree.
+    void replacesubtree(dirrec* dir, dirrec* fresh, int W);
 
     // The decorations, by state image (0 = no disc) and kind (0 directory, 1 file-type group); each icon
     // holds the normal and the selected picture.

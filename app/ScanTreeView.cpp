@@ -50,6 +50,8 @@ ScanTreeView::ScanTreeView(QWidget* parent)
     m_largestfirst = m_menu->addAction(QStringLiteral("Largest First"));
     m_largestfirst->setCheckable(true);
     m_copypath = m_menu->addAction(QStringLiteral("Copy Path"));
+    m_showinfilemanager = m_menu->addAction(QStringLiteral("Show in File Manager"));
+    m_rescan = m_menu->addAction(QStringLiteral("Rescan This Directory"));
     connect(m_largestfirst, &QAction::toggled, this, [this](bool on) {
         if (!m_model)
             return;
@@ -58,6 +60,8 @@ ScanTreeView::ScanTreeView(QWidget* parent)
             scrollTo(currentIndex());
     });
     connect(m_copypath, &QAction::triggered, this, [this] { copypath(m_menunode); });
+    connect(m_showinfilemanager, &QAction::triggered, this, [this] { emit showinfilemanager(m_menunode); });
+    connect(m_rescan, &QAction::triggered, this, [this] { emit rescan(m_menunode); });
 }
 
 QFont ScanTreeView::treefont()
@@ -101,14 +105,21 @@ void ScanTreeView::showroot()
 {
     if (!m_model)
         return;
+    fitcolumn();
     const QModelIndex root = m_model->index(0, 0);
+    if (root.isValid())
+        expand(root);
+}
+
+void ScanTreeView::fitcolumn()
+{
+    if (!m_model)
+        return;
     // Name field and indentation together take labelwidth + 1 characters at every level; then the
     // figures, with room for counts and sizes wider than their fields.
     const int advance = QFontMetrics(font()).horizontalAdvance(QLatin1Char('0'));
     const int text = (m_model->labelwidth() + 1 + 45 + 12) * advance;
     header()->resizeSection(0, indentation() + iconSize().width() + 16 + text);
-    if (root.isValid())
-        expand(root);
 }
 
 int ScanTreeView::expandbelow(const QModelIndex& index, int limit)

@@ -14,8 +14,10 @@ class ScanTreeModel;
 // The main window's tree: read-only, uniform rows, a fixed-pitch font, and an indentation of exactly two
 // character advances, so that the figure columns of the labels of all levels line up. Keeps a light ground
 // (white base, black text) under any desktop palette. Remembers where the last mouse press in it was.
-// Its context menu (right button or the Menu key) offers "Largest First" and "Copy Path". "*" expands the
-// current node's subtree breadth first up to ExpandAllRows rows, so that it never freezes the window.
+// Its context menu (right button or the Menu key) offers "Largest First", "Copy Path", "Show in File
+// Manager" and "Rescan This Directory"; the last two are the main window's to carry out and to enable.
+// "*" expands the current node's subtree breadth first up to ExpandAllRows rows, so that it never freezes
+// the window.
 class ScanTreeView : public QTreeView
 {
     Q_OBJECT
@@ -33,6 +35,8 @@ public:
     // After the model was built: the root expanded by one level, every other node collapsed, the column
     // as wide as the longest label.
     void showroot();
+    // The column as wide as the longest label of the model's label width, nothing else changed.
+    void fitcolumn();
     // The last mouse press, in the tree's client (viewport) coordinates; after Enter on a file-type
     // group, the centre of that node's row.
     QPoint lastpress() const { return m_lastpress; }
@@ -41,6 +45,9 @@ public:
     QMenu* contextmenu() const { return m_menu; }
     QAction* largestfirstaction() const { return m_largestfirst; }
     QAction* copypathaction() const { return m_copypath; }
+    // Signalled with menunode(); enabled by whoever handles them, when the menu is about to show.
+    QAction* showinfilemanageraction() const { return m_showinfilemanager; }
+    QAction* rescanaction() const { return m_rescan; }
     // The node the context menu was last opened for (invalid when it was opened over no node).
     QModelIndex menunode() const { return m_menunode; }
     // Puts the node's path on the clipboard as display text: a directory's path, or for a file-type
@@ -54,6 +61,9 @@ signals:
     // A double-click anywhere in the tree, or Enter on a file-type group node, sent after the view has
     // handled it (the node under a double-click is selected by its first click; Enter selects its node).
     void dblclick();
+    // "Show in File Manager" and "Rescan This Directory" for this node.
+    void showinfilemanager(const QModelIndex& node);
+    void rescan(const QModelIndex& node);
 
 protected:
     bool viewportEvent(QEvent* event) override;
@@ -66,6 +76,8 @@ private:
     QMenu* m_menu;
     QAction* m_largestfirst;
     QAction* m_copypath;
+    QAction* m_showinfilemanager;
+    QAction* m_rescan;
     QPersistentModelIndex m_menunode;
 };
 

@@ -2,6 +2,7 @@
 
 #include "QVMakeTree.h"
 
+#include <QDBusConnection>
 #include <functional>
 #include <memory>
 
@@ -26,6 +27,8 @@ struct Services
     std::function<std::unique_ptr<DirLister>()> makelister;
     // Reads an export file dropped on the window or opened by openexport(); on the scan thread.
     Importer importer;
+    // The session bus: the program is reached there and reaches the file manager; not connected, neither.
+    QDBusConnection bus { QString() };
 };
 
 } // namespace qv

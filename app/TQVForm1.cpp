@@ -3,12 +3,14 @@
 #include "ColourRangeTable.h"
 #include "DisplayText.h"
 #include "Feedback.h"
+#include "FileManager.h"
 #include "Forms.h"
 #include "HelpLauncher.h"
 #include "NodeDecorations.h"
 #include "Placement.h"
 #include "RangePalette.h"
 #include "RecolourTree.h"
+#include "Records.h"
 #include "Scan.h"
 #include "ScanTreeModel.h"
 #include "ScanTreeView.h"
@@ -38,6 +40,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <charconv>
@@ -49,6 +52,8 @@ namespace {
 constexpr QRect DefaultBounds(22, 32, 703, 397);
 // How long a close waits for a scan to notice its stop before the program ends regardless.
 constexpr int CloseWaitMs = 500;
+// How long "Show in File Manager" waits for an answer on the bus before it gives up.
+constexpr int FileManagerWaitMs = 3000;
 
 // Sets a top-level window's outer bounds (frame included) as Left, Top, Width, Height.
 void setouterbounds(QWidget* window, const QRect& bounds)
@@ -137,6 +142,11 @@ TQVForm1::TQVForm1(const Services& services, QWidget* parent)
     Feedback& feedback = m_services.feedback;
     connect(m_tree, &ScanTreeView::dblclick, this,
         [this, &feedback] { reporterrors(feedback, [&] { QVtreeviewDblClick(); }); });
+    connect(m_tree->contextmenu(), &QMenu::aboutToShow, this, &TQVForm1::menuabouttoshow);
+    connect(m_tree, &ScanTreeView::showinfilemanager, this,
+        [this, &feedback](const QModelIndex& node) { reporterrors(feedback, [&] { showinfilemanager(node); }); });
+    connect(m_tree, &ScanTreeView::rescan, this,
+        [this, &feedback](const QModelIndex& node) { reporterrors(feedback, [&] { rescan(m_model->record(node)); }); });
     connect(m_stop, &QAbstractButton::clicked, this,
         [this, &feedback] { reporterrors(feedback, [&] { QVstopbtnClick(); }); });
     m_tick.setInterval(16);
@@ -232,15 +242,24 @@ void TQVForm1::FormActivate()
 
 void TQVForm1::startup()
 {
+    // A directory opened from the desktop before this ran has done the start-up in its place.
+    if (m_settingsread)
+        return;
+    readsettings();
+    TQVForm2& select = m_windows->select;
+    connect(
+        &select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
+    select.open(outerbounds(this));
+}
+
+void TQVForm1::readsettings()
+{
+    m_settingsread = true;
     Feedback& feedback = m_services.feedback;
     if (const std::optional<std::string> unreadable = m_services.settings.setasideunreadable())
         feedback.errorreport(QString::fromStdString(*unreadable));
     reporterrors(feedback, [&] { readvalues(); });
     reporterrors(feedback, [&] { LoadColourRanges(m_services.colours, m_services.settings); });
-    TQVForm2& select = m_windows->select;
-    connect(
-        &select, &QDialog::finished, this, [this] { m_startupdone = true; }, Qt::SingleShotConnection);
-    select.open(outerbounds(this));
 }
 
 void TQVForm1::readvalues()
@@ -267,6 +286,45 @@ void TQVForm1::readvalues()
     }
     // Saved on a monitor that is gone: brought back onto the primary screen.
     setouterbounds(this, ontoscreens(bounds, screenbounds(), primarybounds()));
+}
+
+// From the desktop
+
+void TQVForm1::readsettingsfirst()
+{
+    if (!m_settingsread) {
+        // The window may not have been activated yet: the scan needs the what-if size and the colours.
+        m_startupbegun = true;
+        readsettings();
+        m_startupdone = true;
+    }
+}
+
+void TQVForm1::opendirectory(const std::string& path)
+{
+    readsettingsfirst();
+    m_windows->select.selectdirectory(path);
+}
+
+void TQVForm1::openfile(const std::string& path)
+{
+    readsettingsfirst();
+    openexport(QFile::decodeName(path.c_str()));
+}
+
+void TQVForm1::reportunopened(const QString& text)
+{
+    // Not inside the caller: a bus call is answered first, and the box is modal.
+    QMetaObject::invokeMethod(
+        this, [this, text] { m_services.feedback.message(this, QStringLiteral("Cannot open ") + text); },
+        Qt::QueuedConnection);
+}
+
+void TQVForm1::bringforward()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 // Scans
@@ -315,12 +373,23 @@ void TQVForm1::dropEvent(QDropEvent* event)
         openexport(path);
 }
 
+void TQVForm1::rescan(dirrec* r)
+{
+    if (!r || r->kind != KindDirectory || m_scanning || !m_services.values.shownexport.get().empty()
+        || !m_model->indexof(r).isValid())
+        return;
+    const std::string path = recordpath(*r);
+    setstatus(displaytext(path));
+    repaint();
+    startscan({ path, false }, r);
+}
+
 bool TQVForm1::scanrunning() const
 {
     return m_pending.has_value() || m_scanning;
 }
 
-void TQVForm1::startscan(const Source& source)
+void TQVForm1::startscan(const Source& source, dirrec* rescan)
 {
     if (source.path.empty())
         return;
@@ -329,12 +398,14 @@ void TQVForm1::startscan(const Source& source)
         m_thread->deleteLater();
         m_thread = nullptr;
     }
-    m_services.values.scanpath = source.exportfile ? std::string() : source.path;
-    m_services.values.exportfile = source.exportfile ? source.path : std::string();
+    if (!rescan) {
+        m_services.values.scanpath = source.exportfile ? std::string() : source.path;
+        m_services.values.exportfile = source.exportfile ? source.path : std::string();
+    }
     const std::uint64_t ticket = m_mailbox.open();
     m_sink = std::make_unique<StatusMailbox::Sink>(m_mailbox, ticket);
     m_thread = new QVMakeTree(ScanServices { m_services.values, m_services.volumes, m_services.makelister, *m_sink,
-                                  *this, [this, ticket] { scanended(ticket); }, m_services.importer },
+                                  *this, [this, ticket] { scanended(ticket); }, m_services.importer, rescan },
         this);
     m_scanning = true;
     m_tick.start();
@@ -372,6 +443,20 @@ void TQVForm1::showtree(const ScanSummary& scan)
         m_model->setclusters(scan.clustersize, m_services.values.whatifkb);
         m_model->build(m_services.values.scanroot, scan.labelwidth, m_services.colours);
         m_tree->showroot();
+    });
+}
+
+void TQVForm1::showsubtree(dirrec* dir, dirrec* fresh, const ScanSummary& scan)
+{
+    reporterrors(m_services.feedback, [&] {
+        showstatus();
+        m_status->repaint();
+        const int scrolled = m_tree->verticalScrollBar()->value();
+        m_model->replacesubtree(dir, fresh, scan.labelwidth);
+        m_tree->fitcolumn();
+        // Laid out now rather than at the next event, so the scroll position can be put back for good.
+        m_tree->doItemsLayout();
+        m_tree->verticalScrollBar()->setValue(scrolled);
     });
 }
 
@@ -447,6 +532,28 @@ void TQVForm1::QVtreeviewDblClick()
     if (!r || r->kind != KindGroup)
         return;
     m_windows->detail.open(*r, outerbounds(this), m_tree->lastpress().y());
+}
+
+void TQVForm1::menuabouttoshow()
+{
+    const dirrec* r = m_model->record(m_tree->menunode());
+    const bool ondisc = r && !!m_services.values.shownexport.get().empty();
+    m_tree->showinfilemanageraction()->setEnabled(ondisc);
+    m_tree->rescanaction()->setEnabled(ondisc && r->kind == KindDirectory && !m_scanning);
+}
+
+void TQVForm1::showinfilemanager(const QModelIndex& node)
+{
+    const dirrec* r = m_model->record(node);
+    if (!r || !m_services.values.shownexport.get().empty())
+        return;
+    // A file-type group shows its directory.
+    const std::string dir = recordpath(r->kind == KindGroup ? *r->parent : *r);
+    auto done = [this, dir](bool shown) {
+        if (!shown)
+            m_services.feedback.message(this, "Cannot show " + displaytext(dir) + " in a file manager");
+    };
+    qv::showinfilemanager(m_services.bus, dir, this, done, FileManagerWaitMs);
 }
 
 // Close

@@ -43,12 +43,27 @@ public:
     // the same scan-thread sequence and Stop, the status line giving its progress and then what it shows.
     // A file that can't be read is reported on the status line, and the tree keeps what it showed.
     void openexport(const QString& path);
+    // "Rescan This Directory": walks the directory record r of the tree on display again and puts the
+    // result in place of its subtree, keeping the view as it is. Only while no scan runs, and never for a
+    // tree read from an export file.
+    void rescan(dirrec* r);
     // A scan has started whose end this window has not handled yet (or a scan waits for it).
     bool scanrunning() const;
     // After close: a scan thread that did not end in time; the program must then end without running
     // destructors that thread could reach.
     bool scanstuck() const { return m_stuck; }
     bool startupdone() const { return m_startupdone; }
+
+    // From the desktop. A directory: as if chosen in the Select Directory dialog and Select pressed (the
+    // dialog closes if it shows). Before the first activation, the start-up's settings are read first and
+    // the dialog is not opened.
+    void opendirectory(const std::string& path);
+    // A regular file: opened as an export file (openexport), after the start-up's settings as above.
+    void openfile(const std::string& path);
+    // Something from the desktop that cannot be opened (text: its URI or path) is reported in the window.
+    void reportunopened(const QString& text);
+    // Shows the window (again) and raises it.
+    void bringforward();
 
     // The other windows, which the menus, the buttons and the tree open; set once, before the window
     // is first shown.
@@ -64,6 +79,7 @@ public:
     // The scan's hand-overs (GUI thread).
     void emptytree() override;
     void showtree(const ScanSummary& scan) override;
+    void showsubtree(dirrec* dir, dirrec* fresh, const ScanSummary& scan) override;
 
 signals:
     // The window has closed: the program ends.
@@ -79,6 +95,8 @@ protected:
 private:
     void buildmenu();
     void startup();
+    void readsettings(); // once: the settings and the colour table
+    void readsettingsfirst(); // readsettings() unless done, for a request from the desktop before activation
     void readvalues();
     // What a scan reads: a directory to walk, or an export file.
     struct Source
@@ -87,7 +105,7 @@ private:
         bool exportfile = false;
     };
     void request(const Source& source);
-    void startscan(const Source& source);
+    void startscan(const Source& source, dirrec* rescan = nullptr);
     void scanended(std::uint64_t ticket);
     void showstatus(); // the mailbox's latest text onto the status line
 
@@ -103,6 +121,8 @@ private:
     void Warranty1Click();
     void QVstopbtnClick();
     void QVtreeviewDblClick();
+    void menuabouttoshow(); // enables the node commands that fit the node and the scan's state
+    void showinfilemanager(const QModelIndex& node);
     void FormClose();
 
     Services m_services;
@@ -120,6 +140,7 @@ private:
     QTimer m_tick; // shows the scan's latest status text at the screen's rate
 
     bool m_startupbegun = false;
+    bool m_settingsread = false;
     bool m_startupdone = false;
     bool m_closing = false;
     bool m_stuck = false;

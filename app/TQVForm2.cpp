@@ -80,6 +80,16 @@ void TQVForm2::open(const QRect& mainbounds)
     showmodal(this, [mainbounds](QSize size) { return centredover(mainbounds, size); });
 }
 
+void TQVForm2::selectdirectory(const std::string& dir)
+{
+    m_drives->reload();
+    const std::string drive = m_drives->driveof(dir);
+    m_drives->setdrive(drive);
+    m_dirs->setdrive(drive.empty() ? std::string("/") : drive);
+    m_dirs->setdirectory(dir);
+    QVF2selectbtnClick();
+}
+
 void TQVForm2::showEvent(QShowEvent* event)
 {
     // Drives come and go between showings; the list keeps its directory while its drive is there.

@@ -30,6 +30,9 @@ public:
     // File, Select and the start-up: centres the dialog over the main window (mainbounds: its outer
     // bounds) and shows it modally.
     void open(const QRect& mainbounds);
+    // As the user opening dir in the list (its drive chosen with it) and pressing Select: the dialog hides
+    // if it shows, and select is called.
+    void selectdirectory(const std::string& dir);
 
     DriveSelector* driveselector() const { return m_drives; }
     DirectoryList* directorylist() const { return m_dirs; }

@@ -13,6 +13,10 @@
 //                                     button at a random point of the walk: the time from the click to the
 //                                     stop's status text, to the scan thread's end, and to the window
 //                                     seeing it (median and largest)
+//   quorvane-guibench rescan PATH N   N rounds, alternated, of a whole scan of PATH and "Rescan This
+//                                     Directory" of the directory below it holding nearest 10,000 files,
+//                                     through the main window: medians of both, of the hand-over on the
+//                                     GUI thread and of the event loop's longest pause during a rescan
 //   quorvane-guibench tree N WIDE     the tree fill alone for a made-up tree of N records, one directory
 //                                     of which has WIDE children: fill, then expanding that directory,
 //                                     repainting the discs, and re-ordering largest first and back
@@ -354,6 +358,161 @@ int stop(const std::string& path, int rounds)
     return 0;
 }
 
+// The directory below root whose subtree holds the number of files nearest want, as the names from root.
+std::vector<std::string> nearest(const dirrec* root, std::uint32_t want)
+{
+    const dirrec* best = root;
+    auto distance = [want](const dirrec* r) { return r->count > want ? r->count - want : want - r->count; };
+    for (const dirrec* n = root->child; n && n != root;) {
+        if (n->kind == KindDirectory && (best == root || distance(n) < distance(best)))
+            best = n;
+        if (n->child) {
+            n = n->child;
+            continue;
+        }
+        while (n != root && !n->next)
+            n = n->parent;
+        n = n == root ? nullptr : n->next;
+    }
+    std::vector<std::string> names;
+    for (const dirrec* r = best; r != root; r = r->parent)
+        names.insert(names.begin(), std::string(r->name()));
+    return names;
+}
+
+dirrec* find(dirrec* root, const std::vector<std::string>& names)
+{
+    dirrec* r = root;
+    for (const std::string& name : names) {
+        dirrec* c = r ? r->child : nullptr;
+        while (c && c->name() != name)
+            c = c->next;
+        r = c;
+    }
+    return r;
+}
+
+// Processor time the calling thread has used.
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+int rescan(const std::string& path, int rounds)
+{
+    Program program;
+    ScanValues& values = program.values;
+    TQVForm1* main = program.main.get();
+    main->show();
+
+    QElapsedTimer handover;
+    double handoverms = 0;
+    QObject::connect(&main->treemodel(), &QAbstractItemModel::layoutAboutToBeChanged, [&] { handover.start(); });
+    // The model's splice between its layout signals; then the whole hand-over, to the next pass of the
+    // event loop (the view's relayout and the column included).
+    double fullms = 0;
+    QObject::connect(&main->treemodel(), &QAbstractItemModel::layoutChanged, [&] {
+        handoverms = handover.nsecsElapsed() / 1e6;
+        QTimer::singleShot(0, [&] { fullms = handover.nsecsElapsed() / 1e6; });
+    });
+
+    // As in scan(): with probe, the longest gap between two passes of the event loop, and when it ended.
+    double longestat = 0;
+    double startms = 0; // the call that starts it
+    double longestcpu = 0; // the GUI thread's own processor time within the longest gap
+    double lastcpu = 0;
+    auto run = [&](const std::function<void()>& start, bool probe, double& longest) {
+        QElapsedTimer clock;
+        QElapsedTimer sincelast;
+        QTimer loop;
+        loop.setInterval(probe ? 0 : 5);
+        QObject::connect(&loop, &QTimer::timeout, [&] {
+            const double gap = sincelast.nsecsElapsed() / 1e6;
+            const double cpu = threadcpums();
+            if (gap > longest) {
+                longest = gap;
+                longestat = clock.nsecsElapsed() / 1e6;
+                longestcpu = cpu - lastcpu;
+            }
+            lastcpu = cpu;
+            sincelast.start();
+            if (!main->scanrunning())
+                QCoreApplication::quit();
+        });
+        clock.start();
+        sincelast.start();
+        lastcpu = threadcpums();
+        QElapsedTimer call;
+        call.start();
+        start();
+        startms = call.nsecsElapsed() / 1e6;
+        loop.start();
+        QApplication::exec();
+        return clock.nsecsElapsed() / 1e6;
+    };
+    double unused = 0;
+    run([&] { main->selectscan(path); }, false, unused);
+    const std::vector<std::string> below = nearest(values.scanroot, 10000);
+    const dirrec* chosen = find(values.scanroot, below);
+    if (!chosen || below.empty()) {
+        std::fprintf(stderr, "no directory below %s\n", path.c_str());
+        return 1;
+    }
+    std::printf("rescanned: %s (%u files, %.0f MB) of %u files\n", recordpath(*chosen).c_str(), chosen->count,
+        chosen->bytes / 1048576, values.scanroot->count);
+
+    // The longest pause of an idle event loop for as long as a rescan takes: what the machine's load
+    // alone costs the window.
+    auto idle = [&](double ms) {
+        QElapsedTimer clock;
+        QElapsedTimer sincelast;
+        double longest = 0;
+        QTimer loop;
+        loop.setInterval(0);
+        QObject::connect(&loop, &QTimer::timeout, [&] {
+            longest = std::max(longest, sincelast.nsecsElapsed() / 1e6);
+            sincelast.start();
+            if (clock.nsecsElapsed() / 1e6 >= ms)
+                QCoreApplication::quit();
+        });
+        clock.start();
+        sincelast.start();
+        loop.start();
+        QApplication::exec();
+        return longest;
+    };
+
+    std::vector<double> wholes, rescans, handovers, fulls, gaps, idles, cpus;
+    for (int i = 0; i < rounds; ++i) {
+        wholes.push_back(run([&] { main->selectscan(path); }, false, unused));
+        rescans.push_back(run([&] { main->rescan(find(values.scanroot, below)); }, false, unused));
+        handovers.push_back(handoverms);
+        fulls.push_back(fullms);
+        double longest = 0;
+        run([&] { main->rescan(find(values.scanroot, below)); }, true, longest);
+        gaps.push_back(longest);
+        idles.push_back(idle(rescans.back()));
+        std::printf("round %d: whole %.0f ms, rescan %.1f ms, splice %.2f ms, hand-over %.2f ms, longest pause "
+                    "%.1f ms ending at %.0f ms, of which the GUI thread ran %.1f ms; the call starting it %.1f ms "
+                    "(idle loop %.1f ms)\n",
+            i, wholes.back(), rescans.back(), handovers.back(), fulls.back(), gaps.back(), longestat, longestcpu,
+            startms, idles.back());
+        cpus.push_back(longestcpu);
+    }
+    print("whole scan (median)", median(wholes), "ms");
+    print("rescan (median)", median(rescans), "ms");
+    std::printf("%-28s %12.4f\n", "rescan / whole", median(rescans) / median(wholes));
+    print("splice (median)", median(handovers), "ms");
+    print("hand-over (median)", median(fulls), "ms");
+    print("idle loop's pause (median)", median(idles), "ms");
+    print("longest pause (median)", median(gaps), "ms");
+    print("GUI thread's run in it", median(cpus), "ms");
+    print("longest pause (largest)", *std::max_element(gaps.begin(), gaps.end()), "ms");
+    std::printf("status: %s\n", qPrintable(main->statustext()));
+    return 0;
+}
+
 int tree(long n, long wide)
 {
     // The root holds `wide` directories, one of which (the first) holds `wide` file-type groups; the rest
@@ -441,8 +600,11 @@ int main(int argc, char** argv)
         return repeat(argv[2], std::atoi(argv[3]));
     if (mode == "stop" && argc == 4)
         return stop(argv[2], std::atoi(argv[3]));
+    if (mode == "rescan" && argc == 4)
+        return rescan(argv[2], std::atoi(argv[3]));
     if (mode == "tree" && argc == 4)
         return tree(std::atol(argv[2]), std::atol(argv[3]));
-    std::fprintf(stderr, "usage: quorvane-guibench scan PATH [nostar] | repeat PATH N | stop PATH N | tree N WIDE\n");
+    std::fprintf(stderr,
+        "usage: quorvane-guibench scan PATH [nostar] | repeat PATH N | stop PATH N | rescan PATH N | tree N WIDE\n");
     return 2;
 }

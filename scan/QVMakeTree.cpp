@@ -1,7 +1,10 @@
 #include "QVMakeTree.h"
 
 #include "DirLister.h"
+#include "Labels.h"
 #include "PathJoin.h"
+#include "Records.h"
+#include "Rescan.h"
 #include "Scan.h"
 #include "SizeText.h"
 
@@ -104,6 +107,10 @@ void QVMakeTree::run()
 
 void QVMakeTree::body()
 {
+    if (m_services.rescan) {
+        rescanbody();
+        return;
+    }
     ScanValues& v = m_services.values;
 
     if (!v.exportfile.empty()) {
@@ -182,6 +189,40 @@ void QVMakeTree::importbody()
         || !shown)
         return;
     m_services.sink.status(tree.endline);
+}
+
+void QVMakeTree::rescanbody()
+{
+    ScanValues& v = m_services.values;
+    dirrec* dir = m_services.rescan;
+    // New records only: those on display are read by the GUI thread until the hand-over.
+    dirrec* fresh = v.arena.make(dir->name(), KindDirectory);
+    const std::unique_ptr<DirLister> lister = m_services.makelister();
+    ScanJob job { v.arena, fresh, m_services.volumes, *lister, m_services.sink, v.scanabort, v.whatifkb, v.ntfamily,
+        v.clustersize };
+    job.path = recordpath(*dir);
+    job.below = std::string(v.scanroot->name());
+    const ScanSummary scan = runscan(job);
+    if (!scan.completed)
+        return;
+
+    // What the whole tree will show once the fresh subtree is in.
+    ScanSummary whole = scan;
+    whole.clustersize = v.clustersize;
+    whole.maxdepth = splicedepth(v.scanroot, dir, scan.maxdepth);
+    whole.labelwidth = labelwidth(whole.maxdepth);
+    m_services.sink.status("Scan Complete Preparing Display...");
+    bool shown = false;
+    if (!ongui([&] {
+            if (v.scanabort == 0) {
+                m_services.display.showsubtree(dir, fresh, whole);
+                shown = true;
+            }
+        })
+        || !shown)
+        return;
+
+    m_services.sink.status(freespacetext(scan.volumeroot, scan.freespace));
 }
 
 } // namespace qv

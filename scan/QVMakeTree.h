@@ -26,6 +26,9 @@ public:
     // Shows the tree of values.scanroot, which is summed; scan says how it was scanned (cluster size,
     // label width). Must take constant time whatever the tree's size: the scan thread waits for it.
     virtual void showtree(const ScanSummary& scan) = 0;
+    // A rescan's result: puts fresh's subtree in place of dir's (splicesubtree) and shows it, the rest of
+    // the view staying as it was; scan is the summary of the whole tree after the splice.
+    virtual void showsubtree(dirrec* dir, dirrec* fresh, const ScanSummary& scan) = 0;
 };
 
 // A tree read from an export file rather than walked: made in the arena it is given, and only shown when
@@ -58,6 +61,9 @@ struct ScanServices
     std::function<void()> ended;
     // Reads values.exportfile when it is set, in place of the walk.
     Importer importer;
+    // A rescan instead of a whole scan: this directory record of the summed tree on display is walked
+    // again and its subtree replaced (see QVMakeTree).
+    dirrec* rescan = nullptr;
 };
 
 // One scan from start to end on its own thread: releases the previous scan's records (after having the
@@ -73,6 +79,11 @@ struct ScanServices
 // importer's end line in place of the free space) into records of its own, and only a complete read
 // takes the place of the tree on display: a file that can't be read leaves the tree as it was and puts
 // the reason on the status line.
+//
+// A rescan keeps the records and the tree view: it walks only services.rescan's directory, with the
+// scan's cluster size and the same walker and texts, into fresh records, and unless stopped hands them
+// to showsubtree. A stopped rescan leaves the tree as it was. Meanwhile the GUI thread goes on reading
+// the records on display; the rescan only reads them until the hand-over.
 class QVMakeTree : public QThread
 {
     Q_OBJECT
@@ -109,6 +120,7 @@ private:
     void runhandover(); // GUI thread
     void body();
     void importbody(); // body() for an export file
+    void rescanbody();
 
     ScanServices m_services;
     HandOver m_handover;

@@ -1,7 +1,9 @@
 #include "Scan.h"
 
 #include "ClusterRules.h"
+#include "DirLister.h"
 #include "Labels.h"
+#include "ScanRules.h"
 #include "VolumeQuery.h"
 #include "Walker.h"
 
@@ -9,7 +11,7 @@ namespace qv {
 
 ScanSummary runscan(const ScanJob& job)
 {
-    const std::string path(job.root->name());
+    const std::string path = job.path.empty() ? std::string(job.root->name()) : job.path;
     const VolumeInfo volume = job.volumes.query(path);
     const ClusterFigures figures = clusterrules(volume, job.ntfamily);
 
@@ -18,9 +20,12 @@ ScanSummary runscan(const ScanJob& job)
     summary.freespace = figures.freespace;
     summary.volumeroot = volume.root.empty() ? path : volume.root;
 
-    WalkContext walk { job.arena, job.lister, job.sink, job.scanabort, summary.clustersize, job.whatifkb };
+    WalkContext walk { job.arena, job.lister, job.sink, job.scanabort, summary.clustersize, job.whatifkb, job.diag };
     walk.rollup = true; // the roll-up goes along with the walk, not after it
-    dirwalk(walk, job.root, path);
+    if (!job.below.empty() && !job.lister.openbelow(job.below, path))
+        cantopen(job.diag, path);
+    else
+        dirwalk(walk, job.root, path);
     if (job.scanabort)
         return summary;
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace qv {
@@ -24,6 +25,12 @@ struct ScanJob
     const std::atomic<std::int32_t>& whatifkb;
     bool ntfamily = true;
     std::uint32_t clustersize = 0; // rounds to this many bytes; 0: the volume's, by its cluster rules
+    // A rescan: the directory walked (else root's name), and the scan root it lies below. It is walked only
+    // when it opens from there without following a link or entering a mount point, as the whole scan would
+    // have entered it; otherwise it is one that can't be opened.
+    std::string path {};
+    std::string below {};
+    std::FILE* diag = stderr; // the walker's diagnostics
 };
 
 // What the rest of the program shows of a scan.
@@ -37,7 +44,7 @@ struct ScanSummary
     int labelwidth = 32;
 };
 
-// One scan on the calling thread: queries the volume under job.root's name, walks it into job.root and,
+// One scan on the calling thread: queries the volume of the path, walks it into job.root and,
 // unless stopped, sums the records and works out the label width. The scan thread and the headless tool
 // both run exactly this.
 ScanSummary runscan(const ScanJob& job);

@@ -1,12 +1,15 @@
 // The main window driven as the user drives it: start-up with the settings file, Select and scan, stop,
 // a new Select during a scan, double-click, close. Scans run over an in-memory tree whose listings can
 // be held at a gate, so a scan stays open for as long as a test needs.
+#include "ApplicationBus.h"
 #include "ColourRangeTable.h"
 #include "DetailModel.h"
 #include "DirectoryList.h"
 #include "DriveSelector.h"
+#include "FakeDesktop.h"
 #include "FakeFiles.h"
 #include "FigureWords.h"
+#include "FileManager.h"
 #include "HelpViewerWindow.h"
 #include "ImportTree.h"
 #include "Labels.h"
@@ -15,6 +18,7 @@
 #include "Placement.h"
 #include "PosixDirLister.h"
 #include "PosixVolumeQuery.h"
+#include "PrivateBus.h"
 #include "RangePalette.h"
 #include "RecordChecks.h"
 #include "RecordingFeedback.h"
@@ -35,10 +39,16 @@
 #include "TQVHForm6.h"
 #include "TQVWhatifForm.h"
 #include "TQVdiag1.h"
+#include "TempTree.h"
+#include "Walk.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -50,10 +60,12 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -84,7 +96,8 @@ struct Program
     // Scans go to the real file system instead of the in-memory tree.
     std::unique_ptr<PosixVolumeQuery> realvolumes;
 
-    explicit Program(const std::string& reg = {}, bool real = false)
+    // bus: the session bus the program is reached on (none when not connected).
+    explicit Program(const std::string& reg = {}, bool real = false, QDBusConnection bus = QDBusConnection(QString()))
     {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         if (!reg.empty()) {
@@ -105,8 +118,8 @@ struct Program
         std::function<std::unique_ptr<DirLister>()> lister = files.factory();
         if (real)
             lister = [] { return std::make_unique<PosixDirLister>(); };
-        main = makewindows(Services {
-            values, colours, *store, feedback, real ? static_cast<VolumeQuery&>(*realvolumes) : volumes, lister });
+        main = makewindows(Services { values, colours, *store, feedback,
+            real ? static_cast<VolumeQuery&>(*realvolumes) : volumes, lister, importtree, bus });
     }
 
     QString regpath() const { return config.filePath(QStringLiteral("Tavenbrook/Quorvane.reg")); }
@@ -167,6 +180,43 @@ struct Program
         choose("/data");
         return QTest::qWaitFor([&] { return files.held() && values.scaninprogress == 1; }, 10000);
     }
+    // Opens the tree's context menu over node, as the right button does.
+    QMenu* menufor(const QModelIndex& node) const
+    {
+        ScanTreeView& view = main->treeview();
+        view.scrollTo(node);
+        const QPoint under = view.visualRect(node).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, under, view.viewport()->mapToGlobal(under));
+        QApplication::sendEvent(view.viewport(), &event);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view.contextmenu()->isVisible(); }));
+        return view.contextmenu();
+    }
+    // Chooses the menu item of the tree's context menu over node.
+    void command(const QModelIndex& node, QAction* (ScanTreeView::*item)() const) const
+    {
+        QMenu* menu = menufor(node);
+        QAction* action = (main->treeview().*item)();
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+        action->trigger();
+        menu->close();
+    }
+    // The node of the record at path below the scan root (names joined by "/"); the root for "".
+    QModelIndex node(const std::string& path) const
+    {
+        const dirrec* r = values.scanroot;
+        std::size_t from = 0;
+        while (r && from < path.size()) {
+            const std::size_t end = std::min(path.find('/', from), path.size());
+            const std::string_view name = std::string_view(path).substr(from, end - from);
+            const dirrec* c = r->child;
+            while (c && c->name() != name)
+                c = c->next;
+            r = c;
+            from = end + 1;
+        }
+        return model().indexof(r);
+    }
+
     // Runs every event posted so far, by waiting for a marker posted after them.
     static bool settled()
     {
@@ -1042,6 +1092,469 @@ TEST(SelectDialog, EachShowingStartsOnSelectAndAGoneDriveMovesSelectorAndListTog
     EXPECT_EQ(d.driveselector()->drive(), "/");
     EXPECT_EQ(list->drive(), "/");
     EXPECT_EQ(list->rowpaths().front(), "/");
+}
+
+} // namespace
+
+namespace {
+
+// A call to the program's org.freedesktop.Application from another connection, waited for.
+QDBusMessage callapplication(QDBusConnection& from, const QString& method, const QVariantList& args)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        ApplicationBus::name(), ApplicationBus::path(), QStringLiteral("org.freedesktop.Application"), method);
+    call.setArguments(args);
+    QDBusPendingCallWatcher watcher(from.asyncCall(call));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.isFinished(); }, 30000));
+    return watcher.reply();
+}
+
+QVariantList openargs(const QString& uri)
+{
+    return { QStringList { uri }, QVariantMap() };
+}
+
+TEST(DesktopBus, FileUrisGiveTheirPathsByteForByte)
+{
+    const std::vector<std::pair<const char*, std::optional<std::string>>> cases = {
+        { "file:///tmp/a%20b", "/tmp/a b" },
+        { "file:///tmp/x%FFy", "/tmp/x\xffy" },
+        { "file://localhost/srv", "/srv" },
+        { "file:///", "/" },
+        { "file://elsewhere/srv", std::nullopt },
+        { "sftp://host/srv", std::nullopt },
+        { "/srv", std::nullopt },
+        { "", std::nullopt },
+    };
+    for (const auto& [uri, path] : cases)
+        EXPECT_EQ(localpath(QString::fromLatin1(uri)), path) << uri;
+}
+
+TEST(DesktopBus, OpenOfADirectoryClosesTheStartUpDialogAndScansIt)
+{
+    PrivateBus bus;
+    TempTree t;
+    t.dir("sub");
+    t.file("sub/a.txt", 5000);
+    Program p({}, true, bus.connect());
+    ASSERT_TRUE(p.main->findChild<ApplicationBus*>()->claimed());
+    ASSERT_TRUE(p.start());
+    QDBusConnection peer = bus.connect();
+
+    const QDBusMessage reply = callapplication(peer, QStringLiteral("Open"),
+        openargs(QString::fromUtf8(QUrl::fromLocalFile(QString::fromStdString(t.at("sub"))).toEncoded())));
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !p.select()->isVisible(); }));
+    EXPECT_TRUE(p.main->startupdone());
+    EXPECT_EQ(p.values.scanpath, t.at("sub"));
+    // The dialog's drive and list moved there, as if the user had chosen it.
+    EXPECT_EQ(p.select()->directorylist()->directory(), t.at("sub"));
+    EXPECT_EQ(p.select()->driveselector()->drive(), p.select()->driveselector()->driveof(t.at("sub")));
+    ASSERT_TRUE(p.scanned());
+    ASSERT_EQ(p.model().rowCount(), 1);
+    EXPECT_EQ(p.values.scanroot->name(), t.at("sub"));
+    EXPECT_EQ(p.values.scanroot->count, 1u);
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
+}
+
+TEST(DesktopBus, OpenBeforeTheFirstActivationReadsTheSettingsAndNeverShowsTheDialog)
+{
+    PrivateBus bus;
+    TempTree t;
+    t.file("a.bin", 3000);
+    Program p("[HKEY_CURRENT_USER\\SOFTWARE\\Tavenbrook\\Quorvane\\Values]\n\"WhatIf\"=\"1\"\n", true, bus.connect());
+    QDBusConnection peer = bus.connect();
+    callapplication(
+        peer, QStringLiteral("Open"), openargs(QStringLiteral("file://") + QString::fromStdString(t.root())));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.main->scanrunning() || p.values.scanroot; }));
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.values.whatifkb, 1);
+    EXPECT_EQ(p.values.scanroot->whatif, 3072); // read before the scan
+    EXPECT_TRUE(p.main->startupdone());
+
+    // Shown and activated afterwards: no Select Directory dialog over the tree.
+    p.main->show();
+    p.main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p.main.get()));
+    ASSERT_TRUE(p.settled());
+    EXPECT_FALSE(p.select()->isVisible());
+    EXPECT_EQ(p.model().rowCount(), 1);
+}
+
+TEST(DesktopBus, WhatCannotBeOpenedIsReportedAndChangesNothing)
+{
+    PrivateBus bus;
+    TempTree t;
+    Program p({}, true, bus.connect());
+    ASSERT_TRUE(p.start());
+    QDBusConnection peer = bus.connect();
+    const std::vector<std::pair<QString, QString>> cases = {
+        { "sftp://host/srv", "Cannot open sftp://host/srv" },
+        { QString::fromStdString("file://" + t.at("missing")),
+            QString::fromStdString("Cannot open file://" + t.at("missing")) },
+    };
+    for (const auto& [uri, text] : cases) {
+        p.feedback.messages.clear();
+        const QDBusMessage reply = callapplication(peer, QStringLiteral("Open"), openargs(uri));
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << uri.toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !p.feedback.messages.isEmpty(); })) << uri.toStdString();
+        EXPECT_EQ(p.feedback.messages, QStringList { text });
+        EXPECT_TRUE(p.select()->isVisible()); // the start-up's dialog stays
+        EXPECT_FALSE(p.main->scanrunning());
+        EXPECT_EQ(p.values.scanpath, "");
+    }
+}
+
+// A regular file is opened as an export file, as a drop opens it; one that is not an export is reported
+// on the status line and the tree stays.
+TEST(DesktopBus, OpenOfAFileReadsItAsAnExport)
+{
+    PrivateBus bus;
+    TempTree t;
+    t.file("broken.json", 10);
+    {
+        QFile f(QString::fromStdString(t.at("srv.json")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[1,2,{\"progname\":\"ncdu\",\"progver\":\"1.18\",\"timestamp\":1796133780},\n"
+                "[{\"name\":\"/srv\",\"asize\":4096},{\"name\":\"b.c\",\"asize\":5000,\"dsize\":8192}]]\n");
+    }
+    Program p({}, true, bus.connect());
+    ASSERT_TRUE(p.start());
+    QDBusConnection peer = bus.connect();
+    const QDBusMessage reply
+        = callapplication(peer, QStringLiteral("Open"), openargs(QString::fromStdString("file://" + t.at("srv.json"))));
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage);
+    QTRY_COMPARE(p.status()->text(), QStringLiteral("Scan of /srv taken 2026-12-01 14:03 by ncdu 1.18"));
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.values.shownexport.get(), t.at("srv.json"));
+    ASSERT_NE(p.values.scanroot, nullptr);
+    EXPECT_EQ(p.values.scanroot->name(), "/srv");
+
+    const QString shown = p.status()->text();
+    callapplication(peer, QStringLiteral("Open"), openargs(QString::fromStdString("file://" + t.at("broken.json"))));
+    QTRY_VERIFY(p.status()->text() != shown);
+    ASSERT_TRUE(p.scanned());
+    QTRY_VERIFY(!p.status()->text().startsWith(QStringLiteral("Scan of")));
+    EXPECT_EQ(p.values.scanroot->name(), "/srv");
+    EXPECT_EQ(p.values.shownexport.get(), t.at("srv.json"));
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
+}
+
+TEST(DesktopBus, ActivateBringsTheWindowBackAndThereAreNoActions)
+{
+    PrivateBus bus;
+    Program p({}, false, bus.connect());
+    ASSERT_TRUE(p.start());
+    QTest::mouseClick(p.button("QVF2cancelbtn"), Qt::LeftButton);
+    p.main->hide();
+    QDBusConnection peer = bus.connect();
+    EXPECT_EQ(callapplication(peer, QStringLiteral("Activate"), { QVariantMap() }).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.main->isVisible(); }));
+    const QDBusMessage action = callapplication(
+        peer, QStringLiteral("ActivateAction"), { QStringLiteral("quit"), QVariantList(), QVariantMap() });
+    EXPECT_EQ(action.type(), QDBusMessage::ErrorMessage);
+    EXPECT_TRUE(p.main->isVisible());
+}
+
+TEST(DesktopBus, ASecondCopyRunsWithoutTheNameAndWithoutABusAsBefore)
+{
+    PrivateBus bus;
+    QDBusConnection first = bus.connect();
+    ASSERT_TRUE(first.registerService(ApplicationBus::name()));
+    QDBusConnection second = bus.connect();
+    Program p({}, false, second);
+    EXPECT_FALSE(p.main->findChild<ApplicationBus*>()->claimed());
+    EXPECT_TRUE(second.objectRegisteredAt(ApplicationBus::path()) == nullptr);
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.model().rowCount(), 1);
+
+    Program alone;
+    EXPECT_FALSE(alone.main->findChild<ApplicationBus*>()->claimed());
+}
+
+} // namespace
+
+namespace {
+
+// A scanned tree on the disc: a directory whose name is not UTF-8 and a group at the top.
+struct ShownTree
+{
+    TempTree t;
+    ShownTree()
+    {
+        t.dir("caf\xe9");
+        t.file("caf\xe9/a.txt", 10);
+        t.file("b.c", 10);
+    }
+};
+
+TEST(DesktopFileManager, ShowsADirectoryOrAGroupsDirectoryThroughTheFileManager)
+{
+    PrivateBus bus;
+    ShownTree tree;
+    Program p({}, true, bus.connect());
+    FakeFileManager manager(bus.connect());
+    ASSERT_TRUE(manager.owned);
+    UrlRecorder fallback(QStringLiteral("file"));
+    ASSERT_TRUE(p.start());
+    p.choose(tree.t.root());
+    ASSERT_TRUE(p.scanned());
+
+    p.command(p.node("caf\xe9"), &ScanTreeView::showinfilemanageraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.shown.size() == 1; }));
+    EXPECT_EQ(manager.shown[0], QStringList { QString::fromStdString("file://" + tree.t.root() + "/caf%E9") });
+    EXPECT_EQ(manager.shown[0][0], fileuri(tree.t.at("caf\xe9")));
+
+    p.command(p.node("*.C"), &ScanTreeView::showinfilemanageraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.shown.size() == 2; }));
+    EXPECT_EQ(manager.shown[1], QStringList { fileuri(tree.t.root()) });
+    ASSERT_TRUE(p.settled());
+    EXPECT_TRUE(fallback.opened.empty());
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
+}
+
+TEST(DesktopFileManager, WithoutAFileManagerOrABusTheDefaultHandlerOpensTheDirectory)
+{
+    ShownTree tree;
+    PrivateBus bus;
+    UrlRecorder fallback(QStringLiteral("file"));
+    for (const bool onbus : { true, false }) {
+        Program p({}, true, onbus ? bus.connect() : QDBusConnection(QString()));
+        ASSERT_TRUE(p.start());
+        p.choose(tree.t.root());
+        ASSERT_TRUE(p.scanned());
+        fallback.opened.clear();
+        p.command(p.node("caf\xe9/*.TXT"), &ScanTreeView::showinfilemanageraction);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return fallback.opened.size() == 1; })) << onbus;
+        EXPECT_EQ(fallback.opened[0].toEncoded(), fileuri(tree.t.at("caf\xe9")).toLatin1());
+        EXPECT_TRUE(p.feedback.messages.isEmpty());
+    }
+}
+
+TEST(DesktopFileManager, AFileManagerThatDoesNotAnswerIsDroppedWithoutBlockingAndReported)
+{
+    PrivateBus bus;
+    ShownTree tree;
+    Program p({}, true, bus.connect());
+    FakeFileManager manager(bus.connect());
+    manager.answer = false;
+    UrlRecorder fallback(QStringLiteral("file"));
+    ASSERT_TRUE(p.start());
+    p.choose(tree.t.root());
+    ASSERT_TRUE(p.scanned());
+    p.command(p.node(""), &ScanTreeView::showinfilemanageraction);
+    // The window goes on while the call waits.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.shown.size() == 1; }));
+    ASSERT_TRUE(p.settled());
+    EXPECT_TRUE(p.feedback.messages.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !p.feedback.messages.isEmpty(); }, 30000));
+    EXPECT_EQ(p.feedback.messages,
+        QStringList { "Cannot show " + QString::fromStdString(tree.t.root()) + " in a file manager" });
+    EXPECT_TRUE(fallback.opened.empty()); // its answer may still come: no second window
+}
+
+TEST(DesktopFileManager, NothingToOpenWithIsReported)
+{
+    ShownTree tree;
+    Program p({}, true);
+    ASSERT_TRUE(p.start());
+    p.choose(tree.t.root());
+    ASSERT_TRUE(p.scanned());
+    // No bus, and the tests' platform opens no URL itself.
+    p.command(p.node("*.C"), &ScanTreeView::showinfilemanageraction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !p.feedback.messages.isEmpty(); }));
+    EXPECT_TRUE(p.feedback.messages[0].startsWith(QStringLiteral("Cannot show ")));
+}
+
+TEST(DesktopFileManager, NodeCommandsAreOffForAnImportedTreeAndRescanForGroupsAndDuringAScan)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    ScanTreeView& view = p.main->treeview();
+    auto enabled = [&](const std::string& path) {
+        QMenu* menu = p.menufor(p.node(path));
+        const std::pair<bool, bool> on { view.showinfilemanageraction()->isEnabled(),
+            view.rescanaction()->isEnabled() };
+        menu->close();
+        return on;
+    };
+    EXPECT_EQ(enabled(""), std::pair(true, true));
+    EXPECT_EQ(enabled("a"), std::pair(true, true));
+    EXPECT_EQ(enabled("a/*.TXT"), std::pair(true, false));
+
+    p.values.shownexport.set("/srv.json"); // as an import leaves it
+    EXPECT_EQ(enabled("a"), std::pair(false, false));
+    EXPECT_EQ(enabled("*.C"), std::pair(false, false));
+    p.values.shownexport.set({});
+
+    // While a scan runs its tree is empty; a rescan of a shown tree is held below.
+    ASSERT_TRUE(p.heldscan());
+    QMenu* menu = p.menufor(QModelIndex());
+    EXPECT_FALSE(view.rescanaction()->isEnabled());
+    menu->close();
+    p.files.release();
+    ASSERT_TRUE(p.scanned());
+}
+
+} // namespace
+
+namespace {
+
+// A whole scan of path as it is now, summed, to hold a rescanned tree against.
+struct WholeScan
+{
+    Walk walk;
+    int maxdepth = 0;
+    WholeScan(const std::string& path, std::uint32_t clustersize)
+    {
+        PosixDirLister lister;
+        rollup(walk.run(lister, path, clustersize), 0, maxdepth);
+    }
+};
+
+// Every node's label and disc are those of its record's figures now.
+void expectlabels(const Program& p)
+{
+    ScanTreeModel& m = p.model();
+    std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& at, int level) {
+        const dirrec* r = m.record(at);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(m.data(at).toString(), buildlabel(*r, 2 * level, m.labelwidth()));
+        EXPECT_EQ(m.stateimage(*r), ColourOfSize(p.colours, r->space)) << r->name();
+        for (int row = 0; row < m.rowCount(at); ++row)
+            walk(m.index(row, 0, at), level + 1);
+    };
+    walk(m.index(0, 0), 0);
+}
+
+TEST(MainWindowRescan, ARescannedDirectoryEqualsAWholeScanAndTheViewStaysAsItWas)
+{
+    TempTree t;
+    for (int i = 0; i < 40; ++i)
+        t.file("f" + std::to_string(100 + i) + ".x" + std::to_string(i), 10); // rows to scroll by
+    for (int i = 0; i < 8; ++i)
+        t.dir("a" + std::to_string(i)); // rows above sub, which stays in view
+    for (const char* d : { "sub", "sub/gone", "sub/keep", "sub/keep/in", "other" })
+        t.dir(d);
+    t.file("sub/b.c", 5000);
+    t.file("sub/c.c", 10);
+    t.file("sub/old.log", 7);
+    t.file("sub/gone/x.txt", 1);
+    t.file("sub/keep/y.txt", 2);
+    t.file("sub/keep/in/z.txt", 2);
+    t.file("other/w.md", 3);
+
+    Program p({}, true);
+    QAbstractItemModelTester tester(&p.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_TRUE(p.start());
+    p.choose(t.root());
+    ASSERT_TRUE(p.scanned());
+    ScanTreeView& view = p.main->treeview();
+    view.expand(p.node("sub"));
+    view.expand(p.node("sub/keep"));
+    view.expand(p.node("sub/gone"));
+    view.expand(p.node("sub/keep/in")); // stays expanded although it goes below
+    view.setCurrentIndex(p.node("sub/keep/*.TXT"));
+    view.selectionModel()->select(p.node("sub/keep/*.TXT"), QItemSelectionModel::ClearAndSelect);
+    ASSERT_TRUE(p.settled());
+    view.verticalScrollBar()->setValue(3);
+    ASSERT_EQ(view.verticalScrollBar()->value(), 3);
+    const dirrec* top = p.values.scanroot;
+
+    // Files added, removed and grown, a group emptied, a group new, a directory gone, one new and deeper.
+    t.file("sub/d.c", 123);
+    ::unlink(t.at("sub/c.c").c_str());
+    t.file("sub/b.c", 9000);
+    ::unlink(t.at("sub/old.log").c_str());
+    t.file("sub/new.py", 40000);
+    ::unlink(t.at("sub/gone/x.txt").c_str());
+    ::rmdir(t.at("sub/gone").c_str());
+    t.file("sub/keep/in/more.txt", 2);
+    for (std::string d = "sub/new"; d.size() < 40; d += "/deeper")
+        t.dir(d);
+    t.file("sub/new/deeper/deeper/deeper/deeper/f.txt", 5);
+
+    p.command(p.node("sub"), &ScanTreeView::rescanaction);
+    ASSERT_EQ(view.verticalScrollBar()->value(), 3);
+    EXPECT_EQ(p.status()->text(), QString::fromStdString(t.at("sub")));
+    ASSERT_TRUE(p.scanned());
+    QTRY_VERIFY(p.status()->text().startsWith(QStringLiteral("Freespace on Drive ")));
+
+    const WholeScan whole(t.root(), p.values.clustersize);
+    EXPECT_EQ(treetext(p.values.scanroot), treetext(whole.walk.root));
+    EXPECT_EQ(p.model().labelwidth(), labelwidth(whole.maxdepth));
+    EXPECT_EQ(p.values.scanroot, top); // the same tree, corrected
+    expectlabels(p);
+
+    EXPECT_TRUE(view.isExpanded(p.node("")));
+    EXPECT_TRUE(view.isExpanded(p.node("sub")));
+    EXPECT_TRUE(view.isExpanded(p.node("sub/keep")));
+    EXPECT_TRUE(view.isExpanded(p.node("sub/keep/in")));
+    EXPECT_FALSE(view.isExpanded(p.node("sub/new")));
+    EXPECT_FALSE(view.isExpanded(p.node("other")));
+    EXPECT_EQ(view.currentIndex(), p.node("sub/keep/*.TXT"));
+    EXPECT_EQ(view.selectionModel()->selectedIndexes(), QModelIndexList { p.node("sub/keep/*.TXT") });
+    ASSERT_TRUE(p.settled());
+    EXPECT_EQ(view.verticalScrollBar()->value(), 3);
+
+    // Largest first follows the new figures, above the rescanned directory too; then a directory that has
+    // gone altogether becomes an empty one.
+    view.largestfirstaction()->setChecked(true);
+    ::unlink(t.at("other/w.md").c_str());
+    ::rmdir(t.at("other").c_str());
+    t.file("sub/keep/in/huge.txt", 100000000);
+    p.command(p.node("other"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(p.scanned());
+    p.command(p.node("sub/keep/in"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(p.scanned());
+    EXPECT_EQ(p.model().index(0, 0, p.node("")), p.node("sub"));
+    EXPECT_EQ(p.model().rowCount(p.node("other")), 0);
+    const WholeScan gone(t.root(), p.values.clustersize);
+    EXPECT_EQ(p.values.scanroot->count, gone.walk.root->count);
+    EXPECT_EQ(p.values.scanroot->space, gone.walk.root->space);
+    expectlabels(p);
+    EXPECT_EQ(view.currentIndex(), p.node("sub/keep/*.TXT"));
+}
+
+TEST(MainWindowRescan, StopLeavesTheOldSubtreeAndTheFilesAreReadOnlyBelowTheDirectory)
+{
+    Program p;
+    ASSERT_TRUE(p.start());
+    p.choose("/data");
+    ASSERT_TRUE(p.scanned());
+    const std::string before = treetext(p.values.scanroot);
+    const std::vector<std::string> opened = p.files.opened();
+
+    p.files.hold("/data/a");
+    p.files.file("/data/a/new.txt", 1);
+    p.command(p.node("a"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.files.held() && p.values.scaninprogress == 1; }, 10000));
+    EXPECT_EQ(p.model().rowCount(), 1); // the tree stays on display
+    EXPECT_EQ(p.status()->text(), QStringLiteral("/data/a"));
+    QTest::mouseClick(p.stop(), Qt::LeftButton);
+    EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
+    p.files.release();
+    ASSERT_TRUE(p.scanned());
+    ASSERT_TRUE(p.settled());
+    EXPECT_EQ(p.status()->text(), QStringLiteral("Directory Scan Aborted"));
+    EXPECT_EQ(treetext(p.values.scanroot), before);
+    expectlabels(p);
+
+    // Done again without a stop: only /data/a is read (opened once from the scan root to see that it is
+    // still a directory there, then walked), and only its volume asked for the free space.
+    p.command(p.node("a"), &ScanTreeView::rescanaction);
+    ASSERT_TRUE(p.scanned());
+    QTRY_COMPARE(p.status()->text(), FreeText);
+    std::vector<std::string> want = opened;
+    want.insert(want.end(), 4, "/data/a");
+    EXPECT_EQ(p.files.opened(), want);
+    EXPECT_EQ(p.volumes.asked(), (std::vector<std::string> { "/data", "/data/a", "/data/a" }));
+    EXPECT_EQ(p.values.scanroot->count, 5u);
+    EXPECT_EQ(p.values.scanpath, "/data");
 }
 
 } // namespace

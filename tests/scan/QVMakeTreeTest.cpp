@@ -5,6 +5,7 @@
 #include "FakeFiles.h"
 #include "ReadAhead.h"
 #include "RecordChecks.h"
+#include "Rescan.h"
 #include "Scan.h"
 #include "ScanFakes.h"
 
@@ -31,6 +32,12 @@ public:
     {
         record("showtree");
         shown = scan;
+    }
+    void showsubtree(dirrec* dir, dirrec* fresh, const ScanSummary& scan) override
+    {
+        record("showsubtree");
+        shown = scan;
+        splicesubtree(dir, fresh);
     }
 
     Strings calls;

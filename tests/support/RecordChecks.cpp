@@ -2,6 +2,7 @@
 
 #include "Records.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace qv::test {
@@ -34,6 +35,29 @@ int checktree(const dirrec* r)
         }
     }
     return n;
+}
+
+std::string treetext(const dirrec* r)
+{
+    std::string text;
+    const dirrec* n = r;
+    int level = 0;
+    while (n) {
+        char figures[160];
+        std::snprintf(figures, sizeof figures, " %u %a %a %a\n", n->count, n->bytes, n->space, n->whatif);
+        text += std::to_string(level) + (n->kind == KindGroup ? " group " : " dir ") + std::string(n->name()) + figures;
+        if (n->child) {
+            n = n->child;
+            ++level;
+            continue;
+        }
+        while (n != r && !n->next) {
+            n = n->parent;
+            --level;
+        }
+        n = n == r ? nullptr : n->next;
+    }
+    return text;
 }
 
 const dirrec* child(const dirrec* r, std::string_view name)

@@ -15,6 +15,10 @@ namespace qv::test {
 // depth is safe.
 int checktree(const dirrec* r);
 
+// r's tree, one line per record in list order: its level, kind, name, count and the three figures written
+// exactly (hexadecimal floating point), so two trees are the same bit for bit when their texts are.
+std::string treetext(const dirrec* r);
+
 const dirrec* child(const dirrec* r, std::string_view name);
 std::vector<std::string> childnames(const dirrec* r);
 
