@@ -10,7 +10,8 @@ namespace {
 
 constexpr std::size_t FlushAt = 1 << 20;
 
-void appendunsigned(std::string& out, std::string_view key, std::uint64_t value)
+// ,"key":value for a whole number of any integer type.
+template <typename Int> void appendwhole(std::string& out, std::string_view key, Int value)
 {
     out += ",\"";
     out += key;
@@ -18,6 +19,11 @@ void appendunsigned(std::string& out, std::string_view key, std::uint64_t value)
     char digits[24];
     const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
     out.append(digits, end);
+}
+
+void appendunsigned(std::string& out, std::string_view key, std::uint64_t value)
+{
+    appendwhole(out, key, value);
 }
 
 // A size, held as a double like every figure: whole and below 2^63 on any real file system.
@@ -29,12 +35,7 @@ void appendnumber(std::string& out, std::string_view key, double value)
 
 void appendinteger(std::string& out, std::string_view key, std::int64_t value)
 {
-    out += ",\"";
-    out += key;
-    out += "\":";
-    char digits[24];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, end);
+    appendwhole(out, key, value);
 }
 
 void appendname(std::string& out, std::string_view name)
