@@ -105,6 +105,20 @@ void QVMakeTree::run()
     m_endchanged.notify_all();
 }
 
+bool QVMakeTree::display(const std::function<void()>& show)
+{
+    m_services.sink.status("Scan Complete Preparing Display...");
+    // A stop while the completion text shows still leaves the view as it was: the flag is tested again on
+    // the GUI thread, where the stop button sets it.
+    bool shown = false;
+    return ongui([&] {
+        if (m_services.values.scanabort == 0) {
+            show();
+            shown = true;
+        }
+    }) && shown;
+}
+
 void QVMakeTree::body()
 {
     if (m_services.rescan) {
@@ -138,17 +152,7 @@ void QVMakeTree::body()
     if (!scan.completed)
         return;
 
-    m_services.sink.status("Scan Complete Preparing Display...");
-    // A stop while the completion text shows still leaves the tree view empty: the flag is tested again
-    // on the GUI thread, where the stop button sets it.
-    bool shown = false;
-    if (!ongui([&] {
-            if (v.scanabort == 0) {
-                m_services.display.showtree(scan);
-                shown = true;
-            }
-        })
-        || !shown)
+    if (!display([&] { m_services.display.showtree(scan); }))
         return;
 
     m_services.sink.status(freespacetext(scan.volumeroot, scan.freespace));
@@ -178,15 +182,7 @@ void QVMakeTree::importbody()
     summary.clustersize = tree.clustersize;
     summary.maxdepth = tree.maxdepth;
     summary.labelwidth = tree.labelwidth;
-    m_services.sink.status("Scan Complete Preparing Display...");
-    bool shown = false;
-    if (!ongui([&] {
-            if (v.scanabort == 0) {
-                m_services.display.showtree(summary);
-                shown = true;
-            }
-        })
-        || !shown)
+    if (!display([&] { m_services.display.showtree(summary); }))
         return;
     m_services.sink.status(tree.endline);
 }
@@ -211,15 +207,7 @@ void QVMakeTree::rescanbody()
     whole.clustersize = v.clustersize;
     whole.maxdepth = splicedepth(v.scanroot, dir, scan.maxdepth);
     whole.labelwidth = labelwidth(whole.maxdepth);
-    m_services.sink.status("Scan Complete Preparing Display...");
-    bool shown = false;
-    if (!ongui([&] {
-            if (v.scanabort == 0) {
-                m_services.display.showsubtree(dir, fresh, whole);
-                shown = true;
-            }
-        })
-        || !shown)
+    if (!display([&] { m_services.display.showsubtree(dir, fresh, whole); }))
         return;
 
     m_services.sink.status(freespacetext(scan.volumeroot, scan.freespace));

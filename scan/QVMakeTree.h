@@ -118,6 +118,9 @@ private:
     // Runs fn on the GUI thread and waits until it has run; false when it was refused or cancelled.
     bool ongui(std::function<void()> fn);
     void runhandover(); // GUI thread
+    // Shows "Scan Complete Preparing Display..." and runs show on the GUI thread unless the scan was stopped
+    // meanwhile; true when it ran.
+    bool display(const std::function<void()>& show);
     void body();
     void importbody(); // body() for an export file
     void rescanbody();
