@@ -49,6 +49,11 @@ public:
         return *m_pos++;
     }
     std::size_t Tell() const { return m_consumed + static_cast<std::size_t>(m_pos - m_begin); }
+    // The bytes read but not yet taken, up to the end of the block at hand (none before the first Peek()),
+    // for taking runs of them at once.
+    const char* current() const { return m_pos; }
+    std::size_t available() const { return static_cast<std::size_t>(m_end - m_pos); }
+    void skip(std::size_t n) { m_pos += n; }
     // Output side of the stream concept, never used by the reader.
     Ch* PutBegin() { return nullptr; }
     void Put(Ch) { }

@@ -1,11 +1,34 @@
 #include "ExportReader.h"
 
+#include "EntryPipe.h"
 #include "ExportInput.h"
 
+#include <cstring>
 #include <limits>
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
+#include <thread>
 #include <vector>
+
+// RapidJSON copies a string from a stream of its own kind byte by byte, each through the stream's Peek()
+// and Take(); from an export's blocks it can copy the runs that need no unescaping at once.
+template <>
+template <>
+inline void
+rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, rapidjson::CrtAllocator>::ScanCopyUnescapedString(
+    qv::ExportInput& is, StackStream<char>& os)
+{
+    const char* const begin = is.current();
+    const char* const end = begin + is.available();
+    const char* p = begin;
+    while (p != end && *p != '"' && *p != '\\' && static_cast<unsigned char>(*p) >= 0x20)
+        ++p;
+    const auto n = static_cast<rapidjson::SizeType>(p - begin);
+    if (n != 0) {
+        std::memcpy(os.Push(n), begin, n);
+        is.skip(n);
+    }
+}
 
 namespace qv {
 namespace {
@@ -461,14 +484,9 @@ std::string ExportResult::message(std::string_view file) const
 
 namespace {
 
-ExportResult read(ExportInput& input, bool opened, ExportVisitor& visitor)
+ExportResult parse(ExportInput& input, ExportVisitor& visitor)
 {
     ExportResult result;
-    if (!opened) {
-        result.offset = input.erroroffset();
-        result.what = input.error();
-        return result;
-    }
     Handler handler(input, visitor);
     rapidjson::Reader reader;
     const rapidjson::ParseResult parsed = reader.Parse<rapidjson::kParseIterativeFlag>(input, handler);
@@ -489,6 +507,22 @@ ExportResult read(ExportInput& input, bool opened, ExportVisitor& visitor)
     } else {
         result.ok = true;
     }
+    return result;
+}
+
+// Parses on a thread of its own while this one hands the entries on: the parse is about half the work.
+ExportResult read(ExportInput& input, bool opened, ExportVisitor& visitor)
+{
+    if (!opened) {
+        ExportResult result;
+        result.offset = input.erroroffset();
+        result.what = input.error();
+        return result;
+    }
+    EntryPipe pipe;
+    std::thread parser([&] { pipe.finish(parse(input, pipe.sender())); });
+    const ExportResult result = pipe.deliver(visitor);
+    parser.join();
     return result;
 }
 

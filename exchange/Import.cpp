@@ -142,6 +142,12 @@ public:
 
     Step leave() override
     {
+        // Summed as the walk sums a directory it leaves, while its children are still in the cache.
+        dirrec* record = m_stack.back()->record;
+        sumchildren(record);
+        const int level = static_cast<int>(m_stack.size()) - (record->child ? 0 : 1);
+        if (level > m_summary.maxdepth)
+            m_summary.maxdepth = level;
         std::string done = std::move(m_stack.back()->path);
         m_stack.pop_back();
         if (!m_stack.empty())
@@ -202,7 +208,6 @@ ImportSummary runimport(const std::string& path, const ImportJob& job)
     summary.result = readexport(path, walk);
     if (!summary.result.ok || summary.result.stopped || job.scanabort || !summary.root)
         return summary;
-    rollup(summary.root, 0, summary.maxdepth);
     summary.labelwidth = labelwidth(summary.maxdepth);
     summary.completed = true;
     return summary;

@@ -111,6 +111,22 @@ std::string recordpath(const dirrec& r)
     return path;
 }
 
+void sumchildren(dirrec* d)
+{
+    double bytes = 0, space = 0, whatif = 0;
+    std::uint32_t count = 0;
+    for (const dirrec* c = d->child; c; c = c->next) {
+        bytes += c->bytes;
+        space += c->space;
+        whatif += c->whatif;
+        count += c->count;
+    }
+    d->bytes = bytes;
+    d->space = space;
+    d->whatif = whatif;
+    d->count = count;
+}
+
 void rollup(dirrec* r, int depth, int& maxdepth)
 {
     dirrec* n = r;

@@ -74,6 +74,12 @@ int addgroup(RecordArena& arena, SiblingIndex& index, std::string_view group, st
 // other record's its entry name, or for a file-type group its pattern such as "*.TXT".
 std::string recordpath(const dirrec& r);
 
+// Sets a directory's figures to the sums of its children's, which must be final: the roll-up of one
+// directory whose subdirectories are rolled up, as a walk does when it leaves the directory. Sets rather
+// than adds, so that a directory walked twice (two entries whose names differ only in case) ends with the
+// sums of everything in it.
+void sumchildren(dirrec* d);
+
 // Adds every record's figures into the directory records above it, from r down, and raises maxdepth to
 // the level of the deepest record (r being at level depth). Iterative: any depth is safe.
 void rollup(dirrec* r, int depth, int& maxdepth);

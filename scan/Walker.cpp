@@ -30,25 +30,6 @@ struct Frame
     int messages = 0; // progress texts posted
 };
 
-// A directory's figures from its children's, which are final: the roll-up of one directory whose
-// subdirectories are rolled up. Sets rather than adds, so that a directory walked twice (two entries
-// whose names differ only in case) ends with the sums of everything in it.
-void sumchildren(dirrec* d)
-{
-    double bytes = 0, space = 0, whatif = 0;
-    std::uint32_t count = 0;
-    for (const dirrec* c = d->child; c; c = c->next) {
-        bytes += c->bytes;
-        space += c->space;
-        whatif += c->whatif;
-        count += c->count;
-    }
-    d->bytes = bytes;
-    d->space = space;
-    d->whatif = whatif;
-    d->count = count;
-}
-
 } // namespace
 
 void dirwalk(WalkContext& ctx, dirrec* r, const std::string& path)

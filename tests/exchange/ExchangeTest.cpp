@@ -255,6 +255,61 @@ TEST(Exchange, StopsAtTheAbortFlag)
     EXPECT_EQ(child(s.root, "*.")->count, 101u); // partial and unsummed, as after a stopped walk
 }
 
+// A long export reaches the visitor in order whatever the parse runs ahead: a skipped directory's
+// contents and its leave() stay away, and a stop ends the read at once, never held by the parse.
+TEST(Exchange, LongExportsSkipAndStopInOrder)
+{
+    TempTree t;
+    std::string json = Head + "[{\"name\":\"/r\"}";
+    for (const char* dir : { "a", "b" }) {
+        json += std::string(",[{\"name\":\"") + dir + "\"}";
+        for (int i = 0; i < 30000; ++i)
+            json += ",{\"name\":\"" + std::string(dir) + std::to_string(i) + "\",\"asize\":" + std::to_string(i) + "}";
+        json += "]";
+    }
+    save(t.at("f.json"), json + ",{\"name\":\"last\"}]]");
+
+    struct Visitor : ExportVisitor
+    {
+        std::vector<std::string> seen; // entered directories, and the first and last file of each
+        std::string last;
+        int files = 0, depth = 0, stopafter = -1;
+        Step enter(const ExportEntry& dir) override
+        {
+            seen.push_back(std::string(dir.name) + "/");
+            if (dir.name == "a")
+                return Skip; // and no leave() for it
+            ++depth;
+            return Continue;
+        }
+        Step file(const ExportEntry& f) override
+        {
+            if (last.empty() || f.name == "last")
+                seen.push_back(std::string(f.name) + " " + std::to_string(static_cast<int>(f.asize)));
+            last = f.name;
+            return ++files == stopafter ? Stop : Continue;
+        }
+        Step leave() override
+        {
+            seen.push_back(last + " <");
+            last.clear();
+            --depth;
+            return Continue;
+        }
+    };
+    Visitor all;
+    ASSERT_TRUE(readexport(t.at("f.json"), all).ok);
+    EXPECT_EQ(all.seen, (std::vector<std::string> { "/r/", "a/", "b/", "b0 0", "b29999 <", "last 0", "last <" }));
+    EXPECT_EQ(all.files, 30001);
+    EXPECT_EQ(all.depth, 0);
+
+    Visitor early;
+    early.stopafter = 10;
+    const ExportResult r = readexport(t.at("f.json"), early);
+    EXPECT_TRUE(r.ok && r.stopped);
+    EXPECT_EQ(early.files, 10);
+}
+
 // The detail list of an imported tree lists the export's directory, never this machine's.
 TEST(Exchange, DirectoryListingsFromTheFile)
 {
