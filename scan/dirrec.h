@@ -10,9 +10,10 @@ enum : std::int8_t { KindDirectory = 1, KindGroup = 2 };
 
 // One record of the scan tree: a directory (the scan root included) or a file-type group of a directory.
 // Records live in a RecordArena, the name's bytes packed straight after the fixed fields in the same
-// block: a record is one allocation whatever the length of its name, and a short name costs nothing but
-// its bytes (a group such as "*.C" fits the struct's own tail). All links are non-owning. The child list
-// is singly linked: an insertion finds its predecessor through the sibling index (Records.h).
+// block: a record is one allocation whatever the length of its name, and a name costs its bytes and its
+// terminator, rounded up to the record's alignment of 8 (a group such as "*.C": 64 bytes in all). All
+// links are non-owning. The child list is singly linked: an insertion finds its predecessor through the
+// sibling index (Records.h).
 struct dirrec
 {
     dirrec* parent = nullptr;
@@ -25,13 +26,9 @@ struct dirrec
     std::uint16_t namelen = 0; // bytes of name(), no terminator counted
     std::int8_t kind = KindDirectory;
 
-    // What the tree view keeps in the record: set when the record's node is made.
-    std::int8_t stateimage = 0; // the node's state image (colour number)
-    std::int32_t treenode = -1; // index of the record's node in the tree view, -1 while it has none
-
     // Directory: the entry name; scan root: the scan path; group: its wildcard such as "*.TXT".
-    // NUL-terminated, raw bytes; the array runs on past the struct for longer names.
-    char text[4] = {};
+    // NUL-terminated, raw bytes; the array runs on past the struct for any name but the empty one.
+    char text[1] = {};
 
     const char* namedata() const;
     std::string_view name() const { return { namedata(), namelen }; }
@@ -39,7 +36,7 @@ struct dirrec
 
 // Where a record's name starts, and so the bytes a record takes before its name's.
 constexpr std::size_t RecordHead = offsetof(dirrec, text);
-static_assert(RecordHead == 60 && sizeof(dirrec) == 64, "the name packs into the struct's tail");
+static_assert(RecordHead == 55 && sizeof(dirrec) == 56, "the name packs straight after the fixed fields");
 
 // The name is read as bytes of the record's block, which runs on past text's four.
 inline const char* dirrec::namedata() const
