@@ -136,6 +136,7 @@ DetailRows detailrows(const DetailRequest& request, DirLister& lister, std::FILE
 {
     DetailRows rows;
     const std::string pattern = request.pattern();
+    lister.examineahead();
     std::unique_ptr<DirListing> listing = lister.openbelow(request.root, request.dir);
     if (!listing) {
         cantopen(diag, pattern);

@@ -58,6 +58,10 @@ public:
     // A lister for another thread that lists as this one does (the same mount table, the same scan root)
     // and may run alongside it; nullptr when this lister can't be shared out that way.
     virtual std::unique_ptr<DirLister> another() { return nullptr; }
+    // For a caller that reads one big listing to its end on a thread of its own (the detail list): the
+    // listings opened from now on may examine their entries on another thread as well, where the lister
+    // can. They give the same entries in the same order either way.
+    virtual void examineahead() { }
 };
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #include "PosixDirLister.h"
 
 #include "PathJoin.h"
+#include "StatAhead.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -76,11 +77,23 @@ private:
     std::string m_names;
     std::vector<Item> m_items;
     std::size_t m_pos = 0;
+    bool m_ahead = false; // examine entries on another thread too, from the first next() on
+    std::unique_ptr<StatAhead> m_statahead;
 };
 
 bool PosixListing::next(DirEntry& entry)
 {
+    if (m_ahead) {
+        m_ahead = false;
+        if (m_fd >= 0 && m_items.size() >= 2 * StatAhead::Chunk)
+            m_statahead = std::make_unique<StatAhead>(m_fd, m_items.size(), [this](std::size_t i) {
+                // The files the listing's types name; anything else is examined here, as without it.
+                const Item& item = m_items[i];
+                return item.type == DT_DIR || item.type == DT_UNKNOWN ? nullptr : m_names.data() + item.offset;
+            });
+    }
     while (m_pos < m_items.size()) {
+        const std::size_t index = m_pos;
         const Item item = m_items[m_pos++];
         const char* name = m_names.data() + item.offset;
         entry = DirEntry {};
@@ -99,12 +112,14 @@ bool PosixListing::next(DirEntry& entry)
         struct statx st;
         const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_MTIME | STATX_INO | STATX_NLINK;
         const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
-        int rc;
-        if (m_fd >= 0) {
-            rc = ::statx(m_fd, name, flags, mask, &st);
-        } else {
-            const std::string full = joinpath(m_path, entry.name);
-            rc = ::statx(AT_FDCWD, full.c_str(), flags, mask, &st);
+        int rc = m_statahead && StatAhead::ahead(index) ? m_statahead->result(index, st) : StatAhead::NotExamined;
+        if (rc == StatAhead::NotExamined) {
+            if (m_fd >= 0) {
+                rc = ::statx(m_fd, name, flags, mask, &st);
+            } else {
+                const std::string full = joinpath(m_path, entry.name);
+                rc = ::statx(AT_FDCWD, full.c_str(), flags, mask, &st);
+            }
         }
         if (rc != 0)
             continue; // vanished since the listing was read
@@ -238,6 +253,7 @@ std::unique_ptr<DirListing> PosixDirLister::openbelow(const std::string& root, c
 std::unique_ptr<DirListing> PosixDirLister::adopt(int fd, const std::string& path, std::string real)
 {
     auto listing = std::make_unique<PosixListing>(this, fd, path);
+    listing->m_ahead = m_examineahead;
     listing->m_holdsmounts = !real.empty() && m_mounts.holdsmountpoint(real);
     if (listing->m_holdsmounts)
         listing->m_realpath = std::move(real);

@@ -41,6 +41,8 @@ public:
     // A lister with a copy of this one's mount table and its last resolved path, so that the paths it is
     // given below that path need no realpath() of their own.
     std::unique_ptr<DirLister> another() override;
+    // Listings opened from now on examine every second chunk of a big directory on a thread of their own.
+    void examineahead() override { m_examineahead = true; }
 
     // Number of directories held open right now (for tests of the descriptor budget).
     std::size_t openDescriptors() const { return m_live.size() - m_firstopen; }
@@ -60,6 +62,7 @@ private:
     std::vector<PosixListing*> m_live;
     std::size_t m_firstopen = 0;
     std::vector<char> m_buffer; // getdents64 buffer
+    bool m_examineahead = false;
 };
 
 } // namespace qv
