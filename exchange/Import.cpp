@@ -4,6 +4,8 @@
 #include "PathJoin.h"
 #include "ScanRules.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -195,22 +197,105 @@ std::uint32_t importclustersize(const std::string& path, ExportResult* failure)
     return r.ok ? guess.result() : 0;
 }
 
-ImportSummary runimport(const std::string& path, const ImportJob& job)
+namespace {
+
+// Hands every entry to the cluster size's guess, and to the import those it asks for: the guess counts
+// the files of directories the import skips too, as a pass of its own would.
+class GuessingWalk : public ExportVisitor
 {
-    ImportSummary summary;
-    summary.clustersize = job.clustersize ? job.clustersize : 4096;
-    if (!job.clustersize && path != "-") { // standard input can be read once only: its header says, or 4096
-        summary.clustersize = importclustersize(path, &summary.result);
-        if (!summary.result.ok)
-            return summary;
+public:
+    GuessingWalk(ImportWalk& walk, ClusterGuess& guess)
+        : m_walk(walk)
+        , m_guess(guess)
+    {
     }
-    ImportWalk walk(job, summary);
-    summary.result = readexport(path, walk);
+    Step header(const ExportHeader& h) override
+    {
+        m_guess.header(h);
+        return m_walk.header(h);
+    }
+    Step enter(const ExportEntry& dir) override
+    {
+        ++m_depth;
+        if (m_skipped)
+            return Continue;
+        const Step s = m_walk.enter(dir);
+        if (s == Skip)
+            m_skipped = m_depth;
+        return s == Stop ? Stop : Continue;
+    }
+    Step file(const ExportEntry& f) override
+    {
+        if (!m_settled && m_guess.file(f) == Stop)
+            m_settled = true; // 1 divides everything: the import goes on, to be read again
+        return m_skipped ? Continue : m_walk.file(f);
+    }
+    Step leave() override
+    {
+        const bool skipped = m_skipped != 0;
+        if (m_skipped == m_depth)
+            m_skipped = 0; // the skipped directory's own leave() goes with its contents
+        --m_depth;
+        return skipped ? Continue : m_walk.leave();
+    }
+
+private:
+    ImportWalk& m_walk;
+    ClusterGuess& m_guess;
+    bool m_settled = false;
+    int m_depth = 0;
+    int m_skipped = 0; // depth of the directory the import skips, 0 for none
+};
+
+struct CloseFile
+{
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The end of a read: a tree that was read whole gets what the view needs of it.
+ImportSummary finishimport(ImportSummary& summary, const ImportJob& job)
+{
     if (!summary.result.ok || summary.result.stopped || job.scanabort || !summary.root)
         return summary;
     summary.labelwidth = labelwidth(summary.maxdepth);
     summary.completed = true;
     return summary;
+}
+
+} // namespace
+
+ImportSummary runimport(const std::string& path, const ImportJob& job)
+{
+    ImportSummary summary;
+    summary.clustersize = job.clustersize ? job.clustersize : 4096;
+    if (!job.clustersize && path != "-") {
+        // Most exports round to 4096 bytes: the file is read once on that guess, which the same pass
+        // checks, and read again only when its disc usages say otherwise. The first pass's diagnostics
+        // are held until it is known to count.
+        char* held = nullptr;
+        std::size_t heldsize = 0;
+        std::unique_ptr<std::FILE, CloseFile> diag(::open_memstream(&held, &heldsize));
+        ImportJob first = job;
+        first.diag = diag ? diag.get() : job.diag;
+        ClusterGuess guess;
+        ImportWalk walk(first, summary);
+        GuessingWalk both(walk, guess);
+        summary.result = readexport(path, both);
+        diag.reset();
+        const bool right = !summary.result.ok || summary.result.stopped || guess.result() == summary.clustersize;
+        if (right && held && job.diag)
+            std::fwrite(held, 1, heldsize, job.diag);
+        std::free(held);
+        if (right)
+            return finishimport(summary, job);
+        const std::uint32_t cluster = guess.result();
+        job.arena.release();
+        summary = ImportSummary();
+        summary.clustersize = cluster;
+    }
+    ImportWalk walk(job, summary);
+    summary.result = readexport(path, walk);
+    return finishimport(summary, job);
 }
 
 } // namespace qv

@@ -195,21 +195,32 @@ TEST(Exchange, ClusterSizeOfAForeignExport)
     {
         std::string entries;
         std::uint32_t cluster;
+        double space; // the sizes rounded to that cluster size, whatever the first guess was
     } cases[] = {
-        { "{\"name\":\"a\",\"asize\":1,\"dsize\":8192},{\"name\":\"b\",\"asize\":1,\"dsize\":24576}", 8192 },
-        { "{\"name\":\"a\",\"asize\":1,\"dsize\":4096},{\"name\":\"b\",\"asize\":1,\"dsize\":0}", 4096 },
-        { "{\"name\":\"a\",\"asize\":1,\"dsize\":1048576}", 65536 },
-        { "{\"name\":\"a\",\"asize\":1000,\"dsize\":1000},{\"name\":\"b\",\"asize\":77,\"dsize\":77}", 1 },
-        { "{\"name\":\"a\",\"asize\":1}", 4096 },
-        { "[{\"name\":\"d\",\"asize\":512,\"dsize\":512},{\"name\":\"a\",\"asize\":1,\"dsize\":16384}]", 16384 },
+        { "{\"name\":\"a\",\"asize\":1,\"dsize\":8192},{\"name\":\"b\",\"asize\":1,\"dsize\":24576}", 8192, 16384 },
+        { "{\"name\":\"a\",\"asize\":1,\"dsize\":4096},{\"name\":\"b\",\"asize\":1,\"dsize\":0}", 4096, 8192 },
+        { "{\"name\":\"a\",\"asize\":1,\"dsize\":1048576}", 65536, 65536 },
+        { "{\"name\":\"a\",\"asize\":1000,\"dsize\":1000},{\"name\":\"b\",\"asize\":77,\"dsize\":77}", 1, 1077 },
+        { "{\"name\":\"a\",\"asize\":1}", 4096, 4096 },
+        // The files of a directory the import does not enter count for the guess.
+        { "[{\"name\":\"d\",\"read_error\":true},{\"name\":\"a\",\"asize\":1,\"dsize\":512}],"
+          "{\"name\":\"b\",\"asize\":1,\"dsize\":16384}",
+            512, 512 },
     };
     TempTree t;
     for (const Case& c : cases) {
         save(t.at("f.json"), Head + "[{\"name\":\"/r\"}," + c.entries + "]]");
         EXPECT_EQ(importclustersize(t.at("f.json")), c.cluster) << c.entries;
         Import imported;
-        EXPECT_EQ(imported.run(t.at("f.json")).clustersize, c.cluster);
+        const ImportSummary s = imported.run(t.at("f.json"));
+        EXPECT_EQ(s.clustersize, c.cluster);
+        ASSERT_TRUE(s.completed);
+        EXPECT_EQ(s.root->space, c.space) << c.entries;
     }
+    // A file read twice says what it says once.
+    Import imported;
+    imported.run(t.at("f.json"));
+    EXPECT_EQ(imported.diag.str(), "\ndirwalk function: can't open /r/d\n");
     // Another program's key of our name means nothing to us.
     save(t.at("f.json"), "[1,2,{\"progname\":\"x\",\"clustersize\":512},[{\"name\":\"/r\"}]]");
     EXPECT_EQ(importclustersize(t.at("f.json")), 4096u);
