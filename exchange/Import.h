@@ -46,8 +46,10 @@ std::uint32_t importclustersize(const std::string& path, ExportResult* failure =
 // Reads the export at path into records, entry by entry, the way dirwalk() walks a directory: the same
 // sibling index, group rule and cluster rounding, the same status texts and diagnostics (a directory the
 // export marks unreadable gives the can't-open one; an excluded entry is a directory record that is not
-// entered, like a mount point), then the same roll-up. Sizes the export gives for directories are
-// ignored. Stops at the abort flag.
+// entered, like a mount point), and the same roll-up, each directory summed as it is left. Sizes the
+// export gives for directories are ignored. With no cluster size from the job or the file, the file is
+// read rounding to 4096 bytes while the same pass works out importclustersize(), and read once more only
+// when that differs (never standard input). Stops at the abort flag.
 ImportSummary runimport(const std::string& path, const ImportJob& job);
 
 } // namespace qv
