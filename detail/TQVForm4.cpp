@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qv {
 
@@ -20,40 +21,45 @@ TQVForm4::TQVForm4(ScanValues& values, const ColourRangeTable& table, DirListerF
     , m_table(table)
     , m_listers(std::move(listers))
     , m_model(new DetailModel(RangePalette::stateicons(), this)) // QVImageList2a
-    , m_list(new QTreeView(this))
+    , m_layout(new QVBoxLayout(this))
+    , m_list(makelist())
     , m_fill(this)
 {
     setObjectName(QStringLiteral("QVForm4"));
     setWindowTitle(QStringLiteral("Quorvane Detail List"));
     setFont(formfont());
     resize(561, 300);
-
-    m_list->setObjectName(QStringLiteral("QVList1"));
-    m_list->setModel(m_model);
-    m_list->setRootIsDecorated(false);
-    m_list->setItemsExpandable(false);
-    m_list->setUniformRowHeights(true); // row heights are never measured row by row
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-    m_list->setIconSize(QSize(16, 16));
-    m_list->setSortingEnabled(false);
     QHeaderView* header = m_list->header();
-    header->setStretchLastSection(false);
-    header->setSectionsMovable(false);
     for (int c = 0; c < DetailModel::ColumnCount; ++c)
         header->resizeSection(c, DetailModel::width(c));
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->addWidget(m_list);
+}
+
+QTreeView* TQVForm4::makelist()
+{
+    auto* list = new QTreeView(this);
+    list->setObjectName(QStringLiteral("QVList1"));
+    list->setModel(m_model);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true); // row heights are never measured row by row
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    list->setIconSize(QSize(16, 16));
+    list->setSortingEnabled(false);
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
     // A click on a caption sorts by its column, a second click on it the other way round. No column is
     // marked while the rows are in the fill's name order.
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     connect(header, &QHeaderView::sortIndicatorChanged, m_model, &DetailModel::sort);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_list);
+    return list;
 }
 
 TQVForm4::~TQVForm4() = default;
@@ -66,6 +72,7 @@ void TQVForm4::fill(const dirrec& group)
     m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
     // The old rows are freed on the worker, before the new ones are made.
     auto old = std::make_shared<DetailRows>(m_model->takerows());
+    renewlist();
     m_list->viewport()->setCursor(Qt::BusyCursor);
     m_fill.start<DetailRows>(
         [old = std::move(old), request = std::move(request), listers = m_listers]() mutable {
@@ -77,6 +84,7 @@ void TQVForm4::fill(const dirrec& group)
             m_list->header()->setSortIndicator(-1, Qt::AscendingOrder); // a click meanwhile sorted no rows of these
             m_list->setUpdatesEnabled(false);
             m_model->setrows(std::move(rows));
+            m_listrows = std::max(m_listrows, m_model->rowCount());
             m_list->setUpdatesEnabled(true);
             m_list->viewport()->unsetCursor();
             emit filled();
@@ -88,8 +96,32 @@ void TQVForm4::closeEvent(QCloseEvent* event)
     m_fill.cancel();
     m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
     m_model->takerows(); // a few large blocks: freed at once
+    renewlist();
     m_list->viewport()->unsetCursor();
     QWidget::closeEvent(event);
+}
+
+// A tree view keeps the layout it made for its rows (40 bytes a row) when they go, for as long as it
+// lives. After a big group the list is therefore made anew, with the user's column widths, once its rows
+// are gone, so that no fill and no closed window holds the last big group's layout.
+void TQVForm4::renewlist()
+{
+    constexpr int KeptLayoutRows = 1 << 16;
+    if (m_listrows < KeptLayoutRows)
+        return;
+    QTreeView* old = m_list;
+    m_list = makelist();
+    m_list->header()->restoreState(old->header()->saveState());
+    m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_listrows = 0;
+    const bool focused = old->hasFocus();
+    delete m_layout->replaceWidget(old, m_list);
+    if (focused)
+        m_list->setFocus();
+    old->setObjectName({});
+    disconnect(old->header(), nullptr, m_model, nullptr);
+    old->hide();
+    old->deleteLater(); // it may be the sender of the event or signal that got here
 }
 
 void TQVForm4::open(const dirrec& group, const QRect& mainbounds, int pressy)

@@ -9,6 +9,7 @@
 
 class QRect;
 class QTreeView;
+class QVBoxLayout;
 
 namespace qv {
 
@@ -22,7 +23,9 @@ using DirListerFactory = std::function<std::unique_ptr<DirLister>()>;
 
 // The detail list: the files of one file-type group of one directory, read afresh from the disc at each
 // fill. Created once and reused; closing it hides it and releases its rows (and drops a fill still being
-// read): it is shown again only by a fill, which makes new ones.
+// read): it is shown again only by a fill, which makes new ones. Once a big group's rows go, the list
+// control itself (QVList1) is made anew, keeping its column widths, since a tree view holds on to the
+// layout of every row it has shown.
 class TQVForm4 : public QWidget
 {
     Q_OBJECT
@@ -57,11 +60,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QTreeView* makelist();
+    void renewlist();
+
     ScanValues& m_values;
     const ColourRangeTable& m_table;
     DirListerFactory m_listers;
     DetailModel* m_model;
+    QVBoxLayout* m_layout;
     QTreeView* m_list; // QVList1
+    int m_listrows = 0; // the most rows m_list has laid out
     BackgroundCall m_fill;
 };
 

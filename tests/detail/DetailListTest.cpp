@@ -184,6 +184,58 @@ TEST_F(DetailListTest, ClosingReleasesTheRowsAndDropsAFillStillBeingRead)
     EXPECT_EQ(rows(), 1);
 }
 
+// The view keeps a big group's layout after its rows go, so the form gives the next rows a new one.
+TEST_F(DetailListTest, AfterABigGroupTheNextRowsGetANewListWithTheSameColumns)
+{
+    FakeFiles big;
+    std::vector<test::FakeEntry> entries;
+    for (int i = 0; i < 70000; ++i)
+        entries.push_back(test::fakefile("f" + std::to_string(i) + ".txt", 1));
+    entries.push_back(test::fakefile("a.log", 1));
+    big.listing(root, std::move(entries));
+    TQVForm4 form(values, table, big.factory());
+    const auto shown = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const auto lists = form.findChildren<QTreeView*>(QStringLiteral("QVList1"));
+        EXPECT_EQ(lists.size(), 1);
+        return lists.value(0);
+    };
+    const auto fillwith = [&](const char* name) {
+        QSignalSpy filled(&form, &TQVForm4::filled);
+        form.fill(*group(name));
+        EXPECT_TRUE(filled.wait(60000));
+        return shown();
+    };
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    QTreeView* first = fillwith("*.TXT");
+    ASSERT_EQ(first->model()->rowCount(), 70000);
+    first->header()->resizeSection(DetailModel::NameColumn, 300);
+    QTreeView* second = fillwith("*.LOG");
+    ASSERT_NE(second, first);
+    EXPECT_EQ(second->model()->rowCount(), 1);
+    EXPECT_EQ(second->header()->sectionSize(DetailModel::NameColumn), 300);
+    EXPECT_EQ(second->header()->sectionSize(DetailModel::SizeColumn), DetailModel::width(DetailModel::SizeColumn));
+    EXPECT_TRUE(second->isVisible());
+    // A small group keeps the list; its caption still sorts.
+    EXPECT_EQ(fillwith("*.LOG"), second);
+    QTreeView* third = fillwith("*.TXT");
+    EXPECT_EQ(third, second);
+    const QHeaderView* header = third->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(DetailModel::NameColumn) + 10, header->height() / 2));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(DetailModel::NameColumn) + 10, header->height() / 2));
+    EXPECT_EQ(third->model()->index(0, 0).data().toString(), QStringLiteral("f9999.txt"));
+    // Closing after a big group leaves a new, empty list too.
+    form.close();
+    QTreeView* closed = shown();
+    EXPECT_NE(closed, third);
+    EXPECT_EQ(closed->model()->rowCount(), 0);
+    EXPECT_EQ(closed->header()->sectionSize(DetailModel::NameColumn), 300);
+}
+
 TEST_F(DetailListTest, NameCanBeEditedWithoutTouchingTheDisc)
 {
     tmp.file("keep.txt", 1);
