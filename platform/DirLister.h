@@ -37,6 +37,15 @@ public:
     // Fills in the next entry and returns true, or returns false at the end. "." and ".." are never
     // listed; entries that vanish before they can be examined are left out.
     virtual bool next(DirEntry& entry) = 0;
+
+    // What is known of the rest of the listing before it is read: at most how many entries and how many
+    // bytes of names are still to come (zero when not known). A reader that copies it reserves that much.
+    struct Size
+    {
+        std::size_t entries = 0;
+        std::size_t namebytes = 0;
+    };
+    virtual Size remaining() const { return {}; }
 };
 
 class DirLister

@@ -122,6 +122,9 @@ public:
             listed->failed = true;
             return listed;
         }
+        const DirListing::Size size = m_last->remaining();
+        listed->entries.reserve(size.entries);
+        listed->names.reserve(size.namebytes);
         DirEntry e;
         while (!stop() && m_last->next(e))
             listed->add(e);
