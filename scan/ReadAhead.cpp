@@ -165,9 +165,13 @@ struct ReadAhead::State
     std::atomic<bool> stopping { false };
     int running = 0; // worker threads not yet ended
 
-    // The subdirectories of the directory at path, listed as listed, become items to read.
-    void publish(const std::string& key, const std::string& path, const Listed& listed)
+    using Children = std::vector<std::unique_ptr<Item>>;
+
+    // The subdirectories of the directory at path (whose key is key), listed as listed, as items. Needs no
+    // lock: made before taking it, so that the other threads wait for the insertion only.
+    static Children children(const std::string& key, const std::string& path, const Listed& listed)
     {
+        Children made;
         std::uint32_t index = 0;
         for (const Entry& e : listed.entries) {
             const std::string_view name = std::string_view(listed.names).substr(e.offset, e.length);
@@ -176,11 +180,27 @@ struct ReadAhead::State
             auto item = std::make_unique<Item>();
             item->key = childkey(key, index++);
             item->path = joinpath(path, name);
-            Item* raw = item.get();
-            if (items.try_emplace(raw->path, std::move(item)).second)
-                pending.insert(raw);
+            made.push_back(std::move(item));
         }
-        work.notify_all();
+        return made;
+    }
+
+    // Children become items to read.
+    void publish(Children children)
+    {
+        std::size_t added = 0;
+        for (std::unique_ptr<Item>& item : children) {
+            Item* raw = item.get();
+            if (items.try_emplace(raw->path, std::move(item)).second) {
+                pending.insert(raw);
+                ++added;
+            }
+        }
+        // Wake no more workers than there is work for: on few cores every needless wake-up costs a switch.
+        if (added == 1)
+            work.notify_one();
+        else if (added > 1)
+            work.notify_all();
     }
 
     // The nearest directory nobody reads yet, when there is room for its listing (or it is nearer than
@@ -208,8 +228,8 @@ struct ReadAhead::State
         items.erase(items.find(item->path));
     }
 
-    // A worker has read item.
-    void finish(Item* item, std::unique_ptr<Listed> listed)
+    // A worker has read item; children are its subdirectories when they are to be published.
+    void finish(Item* item, std::unique_ptr<Listed> listed, Children children)
     {
         reading.erase(item);
         if (item->dropped || stopping) {
@@ -218,7 +238,7 @@ struct ReadAhead::State
             return;
         }
         if (!item->published && !listed->failed)
-            publish(item->key, item->path, *listed);
+            publish(std::move(children));
         item->published = true;
         readybytes += listed->bytes();
         item->listed = std::move(listed);
@@ -268,11 +288,14 @@ void ReadAhead::State::serve(std::shared_ptr<State> state, std::unique_ptr<DirLi
                 state->work.wait(guard);
                 continue;
             }
-            const std::string path = item->path;
+            // While it is read, nobody else changes or frees the item.
+            const std::string& path = item->path;
+            const bool publishing = !item->published;
             guard.unlock();
             std::unique_ptr<Listed> listed = reader.read(path, stop);
+            Children subdirs = publishing && !listed->failed ? children(item->key, path, *listed) : Children();
             guard.lock();
-            state->finish(item, std::move(listed));
+            state->finish(item, std::move(listed), std::move(subdirs));
         }
     }
     lister.reset();
@@ -320,8 +343,9 @@ std::unique_ptr<DirListing> ReadAhead::first(const std::string& path)
     if (m_direct || !listing)
         return listing;
     std::unique_ptr<Listed> listed = m_reader->drain(std::move(listing), [&] { return m_scanabort.load() != 0; });
+    State::Children subdirs = State::children({}, path, *listed);
     std::lock_guard guard(m_state->lock);
-    m_state->publish({}, path, *listed);
+    m_state->publish(std::move(subdirs));
     return std::make_unique<ListedListing>(std::move(listed));
 }
 
@@ -331,8 +355,9 @@ std::unique_ptr<DirListing> ReadAhead::readown(const std::string& path, const st
     if (listed->failed)
         return nullptr;
     if (!known) {
+        State::Children subdirs = State::children(key, path, *listed);
         std::lock_guard guard(m_state->lock);
-        m_state->publish(key, path, *listed);
+        m_state->publish(std::move(subdirs));
     }
     return std::make_unique<ListedListing>(std::move(listed));
 }
@@ -361,7 +386,7 @@ std::unique_ptr<DirListing> ReadAhead::open(const std::string& path)
             s.readybytes -= listed->bytes();
             s.ready.erase(item);
             s.items.erase(path); // not through at: publishing may have rehashed the map
-            s.work.notify_all(); // room for another listing
+            s.work.notify_one(); // room for another listing
             if (listed->failed)
                 return nullptr;
             return std::make_unique<ListedListing>(std::move(listed));
