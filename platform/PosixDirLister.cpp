@@ -267,11 +267,6 @@ std::unique_ptr<DirListing> PosixDirLister::adopt(int fd, const std::string& pat
         const std::size_t need = items.size() + static_cast<std::size_t>(n) / 24;
         if (need > items.capacity())
             items.reserve(std::max(need, 2 * items.capacity()));
-        // The names with their terminators take less than their records.
-        auto& names = listing->m_names;
-        const std::size_t bytes = names.size() + static_cast<std::size_t>(n);
-        if (bytes > names.capacity())
-            names.reserve(std::max(bytes, 2 * names.capacity()));
         for (ssize_t pos = 0; pos < n;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(m_buffer.data() + pos);
             pos += d->d_reclen;
