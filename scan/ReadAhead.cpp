@@ -162,7 +162,6 @@ struct ReadAhead::State
     std::set<Item*, ByKey> reading;
     std::set<Item*, ByKey> ready;
     std::size_t readybytes = 0;
-    Item* awaited = nullptr; // the listing the walker waits for
     std::atomic<bool> stopping { false };
     int running = 0; // worker threads not yet ended
 
@@ -254,8 +253,7 @@ struct ReadAhead::State
             last->phase = Pending;
             pending.insert(last);
         }
-        if (item == awaited) // a wake-up for another listing would only cost the walker a switch
-            done.notify_all();
+        done.notify_all();
     }
 
     // The walker is at the directory of key: every directory before it in the walk's order is behind it.
@@ -405,9 +403,7 @@ std::unique_ptr<DirListing> ReadAhead::open(const std::string& path)
             item->dropped = true;
             return std::make_unique<ListedListing>(std::make_unique<Listed>());
         }
-        s.awaited = item;
         s.done.wait_for(guard, AbortPoll);
-        s.awaited = nullptr;
     }
 }
 
