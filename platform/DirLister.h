@@ -29,6 +29,15 @@ struct DirEntry
     bool notregular = false; // neither a regular file nor a directory: a link, a FIFO, a device, a socket
 };
 
+// A directory held open after its listing was read, so that its subdirectories open relative to it
+// (without walking the path from the root again). Shared by the subdirectories still to be opened;
+// the last of them to let go closes it.
+class DirHandle
+{
+public:
+    virtual ~DirHandle() = default;
+};
+
 // An open listing of one directory; destroying it ends the listing.
 class DirListing
 {
@@ -46,6 +55,11 @@ public:
         std::size_t namebytes = 0;
     };
     virtual Size remaining() const { return {}; }
+
+    // The directory this listing holds open, handed over for opening its subdirectories with
+    // DirLister::openin() (the listing no longer needs it); nullptr when it holds none or the lister keeps
+    // no more open. Only once the listing has been read to its end.
+    virtual std::shared_ptr<const DirHandle> keepopen() { return nullptr; }
 };
 
 class DirLister
@@ -62,6 +76,13 @@ public:
     virtual std::unique_ptr<DirListing> openbelow(const std::string& root, const std::string& path)
     {
         (void)root;
+        return open(path);
+    }
+    // open() for a subdirectory of parent (a handle from keepopen() of a listing of this lister or of
+    // one from another(), or nullptr), relative to it where the lister can.
+    virtual std::unique_ptr<DirListing> openin(const DirHandle* parent, const std::string& path)
+    {
+        (void)parent;
         return open(path);
     }
     // A lister for another thread that lists as this one does (the same mount table, the same scan root)

@@ -16,6 +16,31 @@
 
 namespace qv {
 
+// A directory descriptor handed over by its listing; counts against the family's budget while open.
+class PosixHandle final : public DirHandle
+{
+public:
+    PosixHandle(int fd, std::string path, std::shared_ptr<std::atomic<int>> kept)
+        : fd(fd)
+        , path(std::move(path))
+        , m_kept(std::move(kept))
+    {
+    }
+    ~PosixHandle() override
+    {
+        ::close(fd);
+        m_kept->fetch_sub(1, std::memory_order_relaxed);
+    }
+    PosixHandle(const PosixHandle&) = delete;
+    PosixHandle& operator=(const PosixHandle&) = delete;
+
+    const int fd;
+    const std::string path;
+
+private:
+    std::shared_ptr<std::atomic<int>> m_kept;
+};
+
 class PosixListing final : public DirListing
 {
 public:
@@ -34,6 +59,20 @@ public:
 
     bool next(DirEntry& entry) override;
     Size remaining() const override { return { m_items.size() - m_pos, m_names.size() }; }
+    std::shared_ptr<const DirHandle> keepopen() override
+    {
+        // Not while entries may still be examined on another thread through the descriptor.
+        if (m_fd < 0 || !m_owner || m_statahead || m_pos < m_items.size())
+            return nullptr;
+        std::atomic<int>& kept = *m_owner->m_kept;
+        if (kept.fetch_add(1, std::memory_order_relaxed) >= PosixDirLister::MaxKept) {
+            kept.fetch_sub(1, std::memory_order_relaxed);
+            return nullptr;
+        }
+        auto handle = std::make_shared<PosixHandle>(m_fd, m_path, m_owner->m_kept);
+        m_fd = -1;
+        return handle;
+    }
 
 private:
     friend class PosixDirLister;
@@ -146,6 +185,7 @@ bool PosixListing::next(DirEntry& entry)
 PosixDirLister::PosixDirLister(MountTable mounts)
     : m_mounts(std::move(mounts))
     , m_buffer(64 * 1024)
+    , m_kept(std::make_shared<std::atomic<int>>(0))
 {
 }
 
@@ -161,6 +201,7 @@ std::unique_ptr<DirLister> PosixDirLister::another()
     twin->m_anchor = m_anchor;
     twin->m_anchorreal = m_anchorreal;
     twin->m_anchored = m_anchored;
+    twin->m_kept = m_kept;
     return twin;
 }
 
@@ -213,6 +254,21 @@ std::unique_ptr<DirListing> PosixDirLister::open(const std::string& path)
     }
     if (fd < 0)
         return nullptr;
+    return adopt(fd, path, std::move(real));
+}
+
+std::unique_ptr<DirListing> PosixDirLister::openin(const DirHandle* parent, const std::string& path)
+{
+    const auto* dir = dynamic_cast<const PosixHandle*>(parent);
+    if (!dir || parentpath(path) != dir->path)
+        return open(path);
+    bool below = false;
+    std::string real = realdir(path, below);
+    if (!below)
+        return open(path);
+    const int fd = ::openat(dir->fd, leafname(path).data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return errno == EMFILE || errno == ENFILE ? open(path) : nullptr;
     return adopt(fd, path, std::move(real));
 }
 

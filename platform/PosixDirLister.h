@@ -3,7 +3,9 @@
 #include "DirLister.h"
 #include "MountTable.h"
 
+#include <atomic>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,16 @@ class PosixListing;
 //
 // A live listing keeps its directory open so that its subdirectories open relative to it, which keeps a
 // walk linear however deep the tree; at most MaxOpen listings do so, the oldest giving theirs up first,
-// so any depth works with a handful of descriptors. One instance serves one thread (another() makes one for
+// so any depth works with a handful of descriptors. A listing read to its end may also hand its
+// directory over to a handle (keepopen()), which listers of the same family (another()) open
+// subdirectories relative to from any thread; at most MaxKept such handles are open at once across the
+// family, beyond that subdirectories open by path. One instance serves one thread (another() makes one for
 // the next); it must outlive the listings it made.
 class PosixDirLister : public DirLister
 {
 public:
     static constexpr std::size_t MaxOpen = 32;
+    static constexpr int MaxKept = 128;
 
     // mounts: the mount table of this scan (read once per scan).
     explicit PosixDirLister(MountTable mounts = MountTable::load());
@@ -38,6 +44,7 @@ public:
 
     std::unique_ptr<DirListing> open(const std::string& path) override;
     std::unique_ptr<DirListing> openbelow(const std::string& root, const std::string& path) override;
+    std::unique_ptr<DirListing> openin(const DirHandle* parent, const std::string& path) override;
     // A lister with a copy of this one's mount table and its last resolved path, so that the paths it is
     // given below that path need no realpath() of their own.
     std::unique_ptr<DirLister> another() override;
@@ -46,6 +53,8 @@ public:
 
     // Number of directories held open right now (for tests of the descriptor budget).
     std::size_t openDescriptors() const { return m_live.size() - m_firstopen; }
+    // Number of handles of this lister's family open right now (likewise).
+    int keptDescriptors() const { return m_kept->load(); }
 
 private:
     friend class PosixListing;
@@ -63,6 +72,7 @@ private:
     std::size_t m_firstopen = 0;
     std::vector<char> m_buffer; // getdents64 buffer
     bool m_examineahead = false;
+    std::shared_ptr<std::atomic<int>> m_kept; // handles open, shared with the family
 };
 
 } // namespace qv

@@ -110,9 +110,10 @@ public:
         : m_lister(lister)
     {
     }
-    template <typename Stop> std::unique_ptr<Listed> read(const std::string& path, Stop stop)
+    // Reads the directory at path, a subdirectory of parent when that is given.
+    template <typename Stop> std::unique_ptr<Listed> read(const std::string& path, const DirHandle* parent, Stop stop)
     {
-        return drain(m_lister.open(path), stop);
+        return drain(parent ? m_lister.openin(parent, path) : m_lister.open(path), stop);
     }
     template <typename Stop> std::unique_ptr<Listed> drain(std::unique_ptr<DirListing> listing, Stop stop)
     {
@@ -131,6 +132,8 @@ public:
         return listed;
     }
     void close() { m_last.reset(); }
+    // The directory read last, kept open for its subdirectories, when the lister can.
+    std::shared_ptr<const DirHandle> keepopen() { return m_last ? m_last->keepopen() : nullptr; }
 
 private:
     DirLister& m_lister;
@@ -147,6 +150,7 @@ struct ReadAhead::State
         Phase phase = Pending;
         bool published = false; // its subdirectories are items
         bool dropped = false; // the walker went past it while a worker read it
+        std::shared_ptr<const DirHandle> parent; // its parent, held open until it is first read
         std::unique_ptr<Listed> listed;
     };
     struct ByKey
@@ -167,11 +171,13 @@ struct ReadAhead::State
 
     using Children = std::vector<std::unique_ptr<Item>>;
 
-    // The subdirectories of the directory at path (whose key is key), listed as listed, as items. Needs no
-    // lock: made before taking it, so that the other threads wait for the insertion only.
-    static Children children(const std::string& key, const std::string& path, const Listed& listed)
+    // The subdirectories of the directory at path (whose key is key), listed as listed, as items, to be
+    // opened relative to the directory when reader can keep it open. Needs no lock: made before taking
+    // it, so that the other threads wait for the insertion only.
+    static Children children(const std::string& key, const std::string& path, const Listed& listed, Reader& reader)
     {
         Children made;
+        std::shared_ptr<const DirHandle> parent;
         std::uint32_t index = 0;
         for (const Entry& e : listed.entries) {
             const std::string_view name = std::string_view(listed.names).substr(e.offset, e.length);
@@ -180,6 +186,9 @@ struct ReadAhead::State
             auto item = std::make_unique<Item>();
             item->key = childkey(key, index++);
             item->path = joinpath(path, name);
+            if (made.empty())
+                parent = reader.keepopen();
+            item->parent = parent;
             made.push_back(std::move(item));
         }
         return made;
@@ -291,9 +300,10 @@ void ReadAhead::State::serve(std::shared_ptr<State> state, std::unique_ptr<DirLi
             // While it is read, nobody else changes or frees the item.
             const std::string& path = item->path;
             const bool publishing = !item->published;
+            const std::shared_ptr<const DirHandle> parent = std::move(item->parent);
             guard.unlock();
-            std::unique_ptr<Listed> listed = reader.read(path, stop);
-            Children subdirs = publishing && !listed->failed ? children(item->key, path, *listed) : Children();
+            std::unique_ptr<Listed> listed = reader.read(path, parent.get(), stop);
+            Children subdirs = publishing && !listed->failed ? children(item->key, path, *listed, reader) : Children();
             guard.lock();
             state->finish(item, std::move(listed), std::move(subdirs));
         }
@@ -319,6 +329,10 @@ ReadAhead::~ReadAhead()
     m_state->stopping = true;
     m_state->work.notify_all();
     m_state->done.wait_for(guard, StopGrace, [&] { return m_state->running == 0; });
+    // The directories held open for subdirectories nobody reads now close with the walk, not with the
+    // last worker (which a dead file system may keep for good).
+    for (auto& [path, item] : m_state->items)
+        item->parent.reset();
     guard.unlock();
     m_reader->close();
 }
@@ -343,19 +357,20 @@ std::unique_ptr<DirListing> ReadAhead::first(const std::string& path)
     if (m_direct || !listing)
         return listing;
     std::unique_ptr<Listed> listed = m_reader->drain(std::move(listing), [&] { return m_scanabort.load() != 0; });
-    State::Children subdirs = State::children({}, path, *listed);
+    State::Children subdirs = State::children({}, path, *listed, *m_reader);
     std::lock_guard guard(m_state->lock);
     m_state->publish(std::move(subdirs));
     return std::make_unique<ListedListing>(std::move(listed));
 }
 
-std::unique_ptr<DirListing> ReadAhead::readown(const std::string& path, const std::string& key, bool known)
+std::unique_ptr<DirListing> ReadAhead::readown(
+    const std::string& path, const DirHandle* parent, const std::string& key, bool known)
 {
-    std::unique_ptr<Listed> listed = m_reader->read(path, [&] { return m_scanabort.load() != 0; });
+    std::unique_ptr<Listed> listed = m_reader->read(path, parent, [&] { return m_scanabort.load() != 0; });
     if (listed->failed)
         return nullptr;
     if (!known) {
-        State::Children subdirs = State::children(key, path, *listed);
+        State::Children subdirs = State::children(key, path, *listed, *m_reader);
         std::lock_guard guard(m_state->lock);
         m_state->publish(std::move(subdirs));
     }
@@ -375,7 +390,7 @@ std::unique_ptr<DirListing> ReadAhead::open(const std::string& path)
     if (at == s.items.end() || at->second->dropped) {
         // Not a subdirectory of a listing read here (the tree changed under the walk): no read-ahead below.
         guard.unlock();
-        std::unique_ptr<Listed> listed = m_reader->read(path, [&] { return m_scanabort.load() != 0; });
+        std::unique_ptr<Listed> listed = m_reader->read(path, nullptr, [&] { return m_scanabort.load() != 0; });
         return listed->failed ? nullptr : std::make_unique<ListedListing>(std::move(listed));
     }
     State::Item* item = at->second.get();
@@ -394,9 +409,10 @@ std::unique_ptr<DirListing> ReadAhead::open(const std::string& path)
         if (item->phase == State::Pending) {
             const std::string key = item->key;
             const bool known = item->published;
+            const std::shared_ptr<const DirHandle> parent = std::move(item->parent);
             s.forget(item);
             guard.unlock();
-            return readown(path, key, known);
+            return readown(path, parent.get(), key, known);
         }
         // A worker reads it: wait, but not past a stop.
         if (m_scanabort.load() != 0) {

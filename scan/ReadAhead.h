@@ -41,7 +41,8 @@ private:
     struct State;
     class Reader;
     std::unique_ptr<DirListing> first(const std::string& path);
-    std::unique_ptr<DirListing> readown(const std::string& path, const std::string& key, bool known);
+    std::unique_ptr<DirListing> readown(
+        const std::string& path, const DirHandle* parent, const std::string& key, bool known);
 
     DirLister& m_own;
     const int m_workers;

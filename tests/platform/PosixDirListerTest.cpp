@@ -340,3 +340,59 @@ TEST(PosixDirLister, DescriptorsComeBackOnTheWayUp)
         kinds[std::string(e.name)] = e.isdir;
     EXPECT_EQ(kinds, (std::map<std::string, bool> { { "d", true }, { "f", false } }));
 }
+
+// A directory handed over after its listing opens its subdirectories, from listers of the same family, as
+// open() would: never through a link put in a subdirectory's place, never a path that isn't its own child,
+// and within a budget the family shares.
+TEST(PosixDirLister, KeptDirectoriesOpenTheirSubdirectories)
+{
+    TempTree t;
+    t.dir("top");
+    t.dir("top/sub");
+    t.file("top/sub/f", 7);
+    t.dir("top/gone");
+    t.dir("elsewhere");
+    t.file("elsewhere/g", 1);
+    PosixDirLister lister(MountTable {});
+    const std::string top = t.at("top");
+
+    auto listing = lister.open(top);
+    ASSERT_TRUE(listing);
+    EXPECT_FALSE(listing->keepopen()) << "not before the listing was read to its end";
+    DirEntry e;
+    while (listing->next(e)) { }
+    std::shared_ptr<const DirHandle> kept = listing->keepopen();
+    ASSERT_TRUE(kept);
+    listing.reset(); // the handle outlives its listing
+    EXPECT_EQ(lister.keptDescriptors(), 1);
+
+    // The subdirectory's listing comes through the handle even when the path above it no longer leads there.
+    ASSERT_EQ(::rename(top.c_str(), t.at("moved").c_str()), 0);
+    std::unique_ptr<DirLister> twin = lister.another();
+    auto sub = twin->openin(kept.get(), top + "/sub");
+    ASSERT_TRUE(sub);
+    ASSERT_TRUE(sub->next(e));
+    EXPECT_EQ(e.name, "f");
+    EXPECT_EQ(e.size, 7);
+    sub.reset();
+    // What isn't a child of the handle's directory opens by its own path.
+    EXPECT_EQ(listall(*twin, t.at("elsewhere")).count("g"), 1u);
+    EXPECT_TRUE(twin->openin(kept.get(), t.at("elsewhere")));
+    // A link in a subdirectory's place is not followed.
+    ASSERT_EQ(::rmdir(t.at("moved/gone").c_str()), 0);
+    t.symlink(t.at("elsewhere"), "moved/gone");
+    EXPECT_FALSE(twin->openin(kept.get(), top + "/gone"));
+
+    // The family holds at most MaxKept handles; the rest of the listings keep their directories.
+    std::vector<std::shared_ptr<const DirHandle>> handles { std::move(kept) };
+    for (int i = 0; i < PosixDirLister::MaxKept + 3; ++i) {
+        auto l = (i % 2 ? *twin : static_cast<DirLister&>(lister)).open(t.at("elsewhere"));
+        ASSERT_TRUE(l);
+        while (l->next(e)) { }
+        if (auto h = l->keepopen())
+            handles.push_back(std::move(h));
+    }
+    EXPECT_EQ(handles.size(), static_cast<std::size_t>(PosixDirLister::MaxKept));
+    handles.clear();
+    EXPECT_EQ(lister.keptDescriptors(), 0);
+}
