@@ -166,6 +166,7 @@ struct ReadAhead::State
     std::set<Item*, ByKey> reading;
     std::set<Item*, ByKey> ready;
     std::size_t readybytes = 0;
+    const Item* awaited = nullptr; // the listing the walker waits for
     std::atomic<bool> stopping { false };
     int running = 0; // worker threads not yet ended
 
@@ -262,7 +263,8 @@ struct ReadAhead::State
             last->phase = Pending;
             pending.insert(last);
         }
-        done.notify_all();
+        if (item == awaited) // a wake-up for another listing would only cost the walker a switch
+            done.notify_all();
     }
 
     // The walker is at the directory of key: every directory before it in the walk's order is behind it.
@@ -300,9 +302,10 @@ void ReadAhead::State::serve(std::shared_ptr<State> state, std::unique_ptr<DirLi
             // While it is read, nobody else changes or frees the item.
             const std::string& path = item->path;
             const bool publishing = !item->published;
-            const std::shared_ptr<const DirHandle> parent = std::move(item->parent);
+            std::shared_ptr<const DirHandle> parent = std::move(item->parent);
             guard.unlock();
             std::unique_ptr<Listed> listed = reader.read(path, parent.get(), stop);
+            parent.reset(); // the last one closes the directory: not under the lock
             Children subdirs = publishing && !listed->failed ? children(item->key, path, *listed, reader) : Children();
             guard.lock();
             state->finish(item, std::move(listed), std::move(subdirs));
@@ -401,7 +404,8 @@ std::unique_ptr<DirListing> ReadAhead::open(const std::string& path)
             s.readybytes -= listed->bytes();
             s.ready.erase(item);
             s.items.erase(path); // not through at: publishing may have rehashed the map
-            s.work.notify_one(); // room for another listing
+            if (!s.pending.empty())
+                s.work.notify_one(); // room for another listing (with nothing pending, publish() wakes them)
             if (listed->failed)
                 return nullptr;
             return std::make_unique<ListedListing>(std::move(listed));
@@ -419,7 +423,9 @@ std::unique_ptr<DirListing> ReadAhead::open(const std::string& path)
             item->dropped = true;
             return std::make_unique<ListedListing>(std::make_unique<Listed>());
         }
+        s.awaited = item;
         s.done.wait_for(guard, AbortPoll);
+        s.awaited = nullptr;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "ColourRangeTable.h"
 #include "Labels.h"
 
+#include <algorithm>
 #include <charconv>
 #include <condition_variable>
 #include <mutex>
@@ -24,12 +25,13 @@ void appendnumber(std::string& out, int x)
     out.append(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, x).ptr - digits));
 }
 
+// One a core, up to three: the walking thread mostly waits for them, so it needs no core of its own.
 int formatters()
 {
     cpu_set_t cpus;
     CPU_ZERO(&cpus);
     const int cores = ::sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
-    return cores > 4 ? 3 : cores - 1;
+    return cores < 2 ? 0 : std::min(cores, 3);
 }
 
 struct Batch

@@ -58,6 +58,11 @@ public:
     ~Output() { flush(); }
     void append(std::string_view s)
     {
+        // Big blocks of lines (the tree's) go out as they are, without a copy.
+        if (m_buffer.empty() && s.size() >= (1u << 16)) {
+            std::fwrite(s.data(), 1, s.size(), stdout);
+            return;
+        }
         m_buffer.append(s);
         lineend();
     }
