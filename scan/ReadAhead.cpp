@@ -113,7 +113,7 @@ public:
     // Reads the directory at path, a subdirectory of parent when that is given.
     template <typename Stop> std::unique_ptr<Listed> read(const std::string& path, const DirHandle* parent, Stop stop)
     {
-        return drain(parent ? m_lister.openin(parent, path) : m_lister.open(path), stop);
+        return drain(m_lister.openin(parent, path), stop);
     }
     template <typename Stop> std::unique_ptr<Listed> drain(std::unique_ptr<DirListing> listing, Stop stop)
     {
